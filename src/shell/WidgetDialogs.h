@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/Dialogs.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Dialogs as windows on the desktop: message boxes, input boxes, file dialogs and the modal
+// program windows that logic opens.
+class WidgetDialogs : public Dialogs {
+public:
+    explicit WidgetDialogs(QWidget* parent, QString programDirectory);
+
+    void message(const QString& text) override;
+    Answer askYesNo(const QString& text) override;
+    Answer askYesNoCancel(const QString& text) override;
+    std::optional<QString> inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    std::optional<QString> openFile(const QString& caption, const QString& directory, const QString& filter) override;
+    std::optional<QString> saveFile(const QString& caption, const QString& presetPath, const QString& filter,
+                                    const QString& defaultSuffix) override;
+    void showLanguageWindow() override;
+    void showPortSettings(const QString& callerTag) override;
+
+    // The window that shows the port parameters; set by the window that owns it.
+    std::function<void(const QString&)> portSettingsWindow;
+
+private:
+    QWidget* m_parent;
+    QString m_programDirectory;
+};

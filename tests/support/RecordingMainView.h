@@ -1,0 +1,20 @@
+#pragma once
+
+#include "shell/HeadlessMainView.h"
+
+#include <QStringList>
+
+// The in-memory main view, also counting how often the status bar was written.
+class RecordingMainView : public HeadlessMainView {
+public:
+    RecordingMainView() : HeadlessMainView(nullptr) {}
+
+    void setStatusText(const QString& text) override {
+        statusWrites.append(text);
+        HeadlessMainView::setStatusText(text);
+    }
+    void hideToTray() override { ++hides; }
+
+    QStringList statusWrites;
+    int hides = 0;
+};

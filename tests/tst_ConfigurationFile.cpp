@@ -55,7 +55,8 @@ void tst_ConfigurationFile::actionRow_data() {
     QTest::addColumn<QStringList>("expected");
 
     // Previous cells are "p1".."p6": a negative cut length keeps them.
-    QTest::newRow("six cells") << "CTRL,ALT,F1,ESCT,Tare,1" << QStringList{"CTRL", "ALT", "F1", "ESCT", "Tare", "1"};
+    QTest::newRow("six cells") << "CTRL,ALT,F1,ESCT,Tare,1"
+                               << QStringList{"CTRL", "ALT", "F1", "ESCT", "Tare", "1"};
     QTest::newRow("default row") << ",,,,," << QStringList{"", "", "", "", "", "0"};
     QTest::newRow("36 characters without commas")
         << "abcdefghijklmnopqrstuvwxyz0123456789"
@@ -63,7 +64,8 @@ void tst_ConfigurationFile::actionRow_data() {
     QTest::newRow("empty sixth cell") << "a,b,c,d,e," << QStringList{"a", "b", "c", "d", "e", "0"};
     QTest::newRow("two cells") << "a,b" << QStringList{"a", "b", "p3", "b", "p5", "b"};
     QTest::newRow("empty row") << "" << QStringList{"", "", "", "", "", "0"};
-    QTest::newRow("comma in command splits") << "F1,,,A,B,Tare,1" << QStringList{"F1", "", "", "A", "B", "Tare,1"};
+    QTest::newRow("comma in command splits")
+        << "F1,,,A,B,Tare,1" << QStringList{"F1", "", "", "A", "B", "Tare,1"};
 }
 
 void tst_ConfigurationFile::actionRow() {
@@ -175,21 +177,34 @@ void tst_ConfigurationFile::conversions_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("True") << QByteArray("[Entlastung]\nentlastung=True\n") << "entlastung" << "true";
-    QTest::newRow("False") << QByteArray("[Entlastung]\nentlastung=False\n") << "entlastung" << "false";
-    QTest::newRow("zero") << QByteArray("[Stillstand]\nstillstand=0\n") << "stillstand" << "false";
-    QTest::newRow("minus one") << QByteArray("[Stillstand]\nstillstand=-1\n") << "stillstand" << "true";
-    QTest::newRow("German word") << QByteArray("[Stillstand]\nstillstand=Falsch\n") << "stillstand" << "false";
-    QTest::newRow("garbage keeps value") << QByteArray("[Stillstand]\nstillstand=maybe\n") << "stillstand" << "keep";
-    QTest::newRow("format key spelt lower case") << QByteArray("[Anwendung]\nformat={TAB}\n") << "Format" << "{TAB}";
-    QTest::newRow("Format key as written") << QByteArray("[Anwendung]\nFormat=x\n") << "Format" << "x";
+    QTest::newRow("True") << QByteArray("[Entlastung]\nentlastung=True\n") << "entlastung"
+                          << "true";
+    QTest::newRow("False") << QByteArray("[Entlastung]\nentlastung=False\n") << "entlastung"
+                           << "false";
+    QTest::newRow("zero") << QByteArray("[Stillstand]\nstillstand=0\n") << "stillstand"
+                          << "false";
+    QTest::newRow("minus one") << QByteArray("[Stillstand]\nstillstand=-1\n") << "stillstand"
+                               << "true";
+    QTest::newRow("German word") << QByteArray("[Stillstand]\nstillstand=Falsch\n") << "stillstand"
+                                 << "false";
+    QTest::newRow("garbage keeps value") << QByteArray("[Stillstand]\nstillstand=maybe\n") << "stillstand"
+                                         << "keep";
+    QTest::newRow("format key spelt lower case") << QByteArray("[Anwendung]\nformat={TAB}\n") << "Format"
+                                                 << "{TAB}";
+    QTest::newRow("Format key as written") << QByteArray("[Anwendung]\nFormat=x\n") << "Format"
+                                           << "x";
     QTest::newRow("long value cut") << (QByteArray("[Anwendung]\nFormat=") + QByteArray(250, 'a')) << "Format"
                                     << QString(199, u'a');
-    QTest::newRow("gauge section lower case") << QByteArray("[gauge]\nmw_still_anf=3\n") << "mw_still_anf" << "3";
-    QTest::newRow("negative position") << QByteArray("[Gauge]\nmw_start=-4\n") << "mw_start" << "-4";
-    QTest::newRow("position overflow keeps value") << QByteArray("[Gauge]\nmw_start=40000\n") << "mw_start" << "keep";
-    QTest::newRow("st_kennung quoted blank") << QByteArray("[Gauge]\nst_kennung=\" \"\n") << "st_kennung" << " ";
-    QTest::newRow("density") << QByteArray("[anzeige]\nst_dichte=0.998\n") << "st_dichte" << "0.998";
+    QTest::newRow("gauge section lower case") << QByteArray("[gauge]\nmw_still_anf=3\n") << "mw_still_anf"
+                                              << "3";
+    QTest::newRow("negative position") << QByteArray("[Gauge]\nmw_start=-4\n") << "mw_start"
+                                       << "-4";
+    QTest::newRow("position overflow keeps value") << QByteArray("[Gauge]\nmw_start=40000\n") << "mw_start"
+                                                   << "keep";
+    QTest::newRow("st_kennung quoted blank") << QByteArray("[Gauge]\nst_kennung=\" \"\n") << "st_kennung"
+                                             << " ";
+    QTest::newRow("density") << QByteArray("[anzeige]\nst_dichte=0.998\n") << "st_dichte"
+                             << "0.998";
     QTest::newRow("density garbage keeps value") << QByteArray("[anzeige]\nst_dichte=heavy\n") << "st_dichte"
                                                  << "keep";
 }
@@ -232,7 +247,8 @@ void tst_ConfigurationFile::positionsKeepValueWhenNotNumeric() {
 
 void tst_ConfigurationFile::invalidStartDateResetsAllTimerDates() {
     for (const QByteArray& value : {QByteArray("d_start=\n"), QByteArray("d_start=not a date\n")}) {
-        const Settings s = loadFrom("[Mode]\n" + value + "d_end=01.01.2001\nt_start=01:02:03\nt_end=04:05:06\n");
+        const Settings s =
+            loadFrom("[Mode]\n" + value + "d_end=01.01.2001\nt_start=01:02:03\nt_end=04:05:06\n");
         QCOMPARE(s.d_start, LocaleFormats::todayText());
         QCOMPARE(s.d_end, LocaleFormats::todayText());
         QVERIFY(s.t_start != QLatin1String("01:02:03"));
@@ -276,13 +292,14 @@ void tst_ConfigurationFile::writesKeysInFileOrder() {
             sections.append(line);
         }
     }
-    QCOMPARE(sections, (QStringList{"[Port settings]", "[Anwendung]", "[Mode]", "[Entlastung]", "[Stillstand]",
-                                    "[Intervall]", "[Filter]", "[Dezimaltrennzeichen]", "[Gauge]", "[anzeige]",
-                                    "[Action]", "[Hotkeys]", "[applicationList]", "[DDECONN]"}));
+    QCOMPARE(sections,
+             (QStringList{"[Port settings]", "[Anwendung]", "[Mode]", "[Entlastung]", "[Stillstand]",
+                          "[Intervall]", "[Filter]", "[Dezimaltrennzeichen]", "[Gauge]", "[anzeige]",
+                          "[Action]", "[Hotkeys]", "[applicationList]", "[DDECONN]"}));
     const QStringList gauge = IniDocument::fromBytes(text.toUtf8()).keys(QStringLiteral("Gauge"));
-    QCOMPARE(gauge.mid(0, 13), (QStringList{"str_len", "str_endchar", "str_noend", "mw_start", "mw_end", "mw_sign_anf",
-                                            "mw_sign_end", "eh_start", "eh_end", "mw_still_anf", "mw_still_end",
-                                            "ID_anf_1", "ID_end_1"}));
+    QCOMPARE(gauge.mid(0, 13), (QStringList{"str_len", "str_endchar", "str_noend", "mw_start", "mw_end",
+                                            "mw_sign_anf", "mw_sign_end", "eh_start", "eh_end",
+                                            "mw_still_anf", "mw_still_end", "ID_anf_1", "ID_end_1"}));
     QCOMPARE(gauge.last(), QStringLiteral("st_kennung"));
     QCOMPARE(gauge.size(), 32);
     QVERIFY(text.contains(QStringLiteral("\nFormat=")));
@@ -356,12 +373,18 @@ void tst_ConfigurationFile::roundTripOfEveryKey() {
     s.anzeigemodus = QStringLiteral("2");
     s.st_dichte = 0.998;
     for (int r = 0; r < Settings::RowCount; ++r) {
-        s.Action[r] = {QString(), QStringLiteral("CTRL"), QStringLiteral("ALT"), QStringLiteral("F%1").arg(r + 1),
-                       QStringLiteral("ESCT%1").arg(r), QStringLiteral("Cmd %1").arg(r), QStringLiteral("1")};
-        s.Hotkeys[r] = {QString(), QStringLiteral("SHIFT"), QStringLiteral("CTRL"), QStringLiteral("F%1").arg(12 - r),
-                        QStringLiteral("x%1").arg(r)};
+        s.Action[r] = {QString(),
+                       QStringLiteral("CTRL"),
+                       QStringLiteral("ALT"),
+                       QStringLiteral("F%1").arg(r + 1),
+                       QStringLiteral("ESCT%1").arg(r),
+                       QStringLiteral("Cmd %1").arg(r),
+                       QStringLiteral("1")};
+        s.Hotkeys[r] = {QString(), QStringLiteral("SHIFT"), QStringLiteral("CTRL"),
+                        QStringLiteral("F%1").arg(12 - r), QStringLiteral("x%1").arg(r)};
     }
-    s.applicationList = {{QStringLiteral("Editor"), QStringLiteral("gedit")}, {QStringLiteral("*DDE*"), QString()}};
+    s.applicationList = {{QStringLiteral("Editor"), QStringLiteral("gedit")},
+                         {QStringLiteral("*DDE*"), QString()}};
     s.anwend = QStringLiteral("Calc");
     s.topic = QStringLiteral("Sheet1");
     s.befehl = QStringLiteral("[run(\"Macro\")]");

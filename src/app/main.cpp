@@ -49,8 +49,10 @@ int runHeadless(int argc, char** argv, const QString& configuration) {
     HeadlessDialogs dialogs(ProgramDirectory::path());
     MainController controller(view, dialogs);
     UnixSignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller, &MainController::formUnload);
-    QObject::connect(&controller, &MainController::ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,
+                     &MainController::formUnload);
+    QObject::connect(&controller, &MainController::ended, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     if (!controller.formLoad(configuration)) {
         return 1;
     }
@@ -69,8 +71,10 @@ int runWindowed(int argc, char** argv, const QString& configuration) {
     MainController controller(window, dialogs);
     window.setController(&controller);
     UnixSignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller, &MainController::formUnload);
-    QObject::connect(&controller, &MainController::ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,
+                     &MainController::formUnload);
+    QObject::connect(&controller, &MainController::ended, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     window.show();
     if (!controller.formLoad(configuration)) {
         return 1;
@@ -86,9 +90,10 @@ int runWindowed(int argc, char** argv, const QString& configuration) {
 int main(int argc, char** argv) {
     const CommandLine line = parse(argc, argv);
     if (line.help) {
-        std::printf("Usage: kelvane [--headless] [CONFIG]\n"
-                    "  CONFIG      configuration file, relative to the program directory (default standard.cfg)\n"
-                    "  --headless  run without a window: status lines on standard error, SIGTERM ends\n");
+        std::printf(
+            "Usage: kelvane [--headless] [CONFIG]\n"
+            "  CONFIG      configuration file, relative to the program directory (default standard.cfg)\n"
+            "  --headless  run without a window: status lines on standard error, SIGTERM ends\n");
         return 0;
     }
     if (line.headless) {

@@ -7,8 +7,8 @@
 ComPortMap::ComPortMap(QString kelvaneIniPath) : m_kelvaneIniPath(std::move(kelvaneIniPath)) {}
 
 QString ComPortMap::devicePath(int portNumber) const {
-    const QString mapped =
-        ReadIniValue(QStringLiteral("ports"), QStringLiteral("COM") + QString::number(portNumber), {}, m_kelvaneIniPath);
+    const QString mapped = ReadIniValue(
+        QStringLiteral("ports"), QStringLiteral("COM") + QString::number(portNumber), {}, m_kelvaneIniPath);
     if (!mapped.isEmpty()) {
         return mapped;
     }

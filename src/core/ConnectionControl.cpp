@@ -16,7 +16,9 @@
 
 namespace {
 
-QString text(const char* key) { return LanguageText(QLatin1String(key)); }
+QString text(const char* key) {
+    return LanguageText(QLatin1String(key));
+}
 
 // How long a device may take to answer a command.
 constexpr int AnswerTimeoutMilliseconds = 5000;
@@ -43,7 +45,9 @@ QString MainController::lineSettingsText() const {
            m_settings.stopbit;
 }
 
-bool MainController::IsComPortAvailable(int portNumber) const { return m_link.portExists(portNumber); }
+bool MainController::IsComPortAvailable(int portNumber) const {
+    return m_link.portExists(portNumber);
+}
 
 void MainController::WaitSeconds(double seconds) {
     QEventLoop loop;
@@ -81,7 +85,8 @@ void MainController::ConnectSocket() {
     const uint port = m_settings.tcpport.trimmed().toUInt(&ok);
     m_link.connectSocket(m_settings.tcpip.trimmed(), ok && port <= 65535 ? static_cast<quint16>(port) : 0);
     QCoreApplication::processEvents();
-    fnUpdateStatus(text("TextMessgeraetAktiviert") + QStringLiteral(" TCP/IP ") + QString::number(m_link.socketState()));
+    fnUpdateStatus(text("TextMessgeraetAktiviert") + QStringLiteral(" TCP/IP ") +
+                   QString::number(m_link.socketState()));
 }
 
 bool MainController::OpenLink() {
@@ -148,7 +153,8 @@ void MainController::Command5_Click(int index) {
         fnUpdateStatus(text("TextMessgeraetAktiviert"));
         if (m_settings.modus == QLatin1String("TIMER")) {
             TimerCount = 0;
-            TimerDue = QDateTime(LocaleFormats::parseDate(m_settings.d_start), LocaleFormats::parseTime(m_settings.t_start));
+            TimerDue = QDateTime(LocaleFormats::parseDate(m_settings.d_start),
+                                 LocaleFormats::parseTime(m_settings.t_start));
             const QString startText = text("TextTimerAktivStart") + LocaleFormats::dateText(TimerDue.date()) +
                                       u' ' + LocaleFormats::timeText(TimerDue.time());
             if (m_view.isMinimized()) {
@@ -276,8 +282,9 @@ void MainController::SendDeviceCommand(int row) {
     }
     OutputText = QString::fromLatin1(answer);
     const auto selected = static_cast<std::size_t>(m_settings.selectedApplication);
-    const QString selectedName =
-        selected < m_settings.applicationList.size() ? m_settings.applicationList[selected].name.trimmed() : QString();
+    const QString selectedName = selected < m_settings.applicationList.size()
+                                     ? m_settings.applicationList[selected].name.trimmed()
+                                     : QString();
     if (selectedName != QLatin1String("*DDE*")) {
         m_view.setStatus1Text(2, m_settings.Anwendung);
         m_view.setStatus1Text(3, OutputText);

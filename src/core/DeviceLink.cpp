@@ -39,9 +39,13 @@ DeviceLink::DeviceLink(const QString& kelvaneIniPath, QObject* parent)
     connect(&m_socket, &QTcpSocket::stateChanged, this, [this] { Q_EMIT socketStateChanged(socketState()); });
 }
 
-void DeviceLink::setPortNumber(int portNumber) { m_portNumber = portNumber; }
+void DeviceLink::setPortNumber(int portNumber) {
+    m_portNumber = portNumber;
+}
 
-bool DeviceLink::portExists(int portNumber) const { return m_ports.exists(portNumber); }
+bool DeviceLink::portExists(int portNumber) const {
+    return m_ports.exists(portNumber);
+}
 
 void DeviceLink::setLineSettings(const QString& settings) {
     m_lineSettings = settings;
@@ -84,7 +88,9 @@ bool DeviceLink::openSerial() {
         return true;
     }
     if (!m_ports.exists(m_portNumber)) {
-        m_lastError = QStringLiteral("COM%1 (%2) does not exist").arg(m_portNumber).arg(m_ports.devicePath(m_portNumber));
+        m_lastError = QStringLiteral("COM%1 (%2) does not exist")
+                          .arg(m_portNumber)
+                          .arg(m_ports.devicePath(m_portNumber));
         m_unavailable = true;
         return false;
     }
@@ -112,11 +118,17 @@ void DeviceLink::closeSerial() {
     }
 }
 
-bool DeviceLink::isSerialOpen() const { return m_serial.isOpen(); }
+bool DeviceLink::isSerialOpen() const {
+    return m_serial.isOpen();
+}
 
-QByteArray DeviceLink::readSerial() { return m_serial.isOpen() ? m_serial.readAll() : QByteArray(); }
+QByteArray DeviceLink::readSerial() {
+    return m_serial.isOpen() ? m_serial.readAll() : QByteArray();
+}
 
-qint64 DeviceLink::serialBytesWaiting() const { return m_serial.isOpen() ? m_serial.bytesAvailable() : 0; }
+qint64 DeviceLink::serialBytesWaiting() const {
+    return m_serial.isOpen() ? m_serial.bytesAvailable() : 0;
+}
 
 bool DeviceLink::writeSerial(const QByteArray& bytes) {
     if (!m_serial.isOpen()) {

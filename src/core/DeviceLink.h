@@ -17,8 +17,18 @@ public:
     static constexpr qsizetype MaxBufferedBytes = 64 * 1024;
 
     // Socket states as the status texts number them.
-    enum SocketState { Closed = 0, Open = 1, Listening = 2, ConnectionPending = 3, ResolvingHost = 4,
-                       HostResolved = 5, Connecting = 6, Connected = 7, Closing = 8, Error = 9 };
+    enum SocketState {
+        Closed = 0,
+        Open = 1,
+        Listening = 2,
+        ConnectionPending = 3,
+        ResolvingHost = 4,
+        HostResolved = 5,
+        Connecting = 6,
+        Connected = 7,
+        Closing = 8,
+        Error = 9
+    };
 
     explicit DeviceLink(const QString& kelvaneIniPath, QObject* parent = nullptr);
 

@@ -46,7 +46,9 @@ constexpr std::array<std::pair<const char*, const char*>, 18> MenuTexts = {{
     {"inst_assi", nullptr},
 }};
 
-QString text(const char* key) { return LanguageText(QLatin1String(key)); }
+QString text(const char* key) {
+    return LanguageText(QLatin1String(key));
+}
 
 // Whole-number reading of a setting such as activ or int_modus; nullopt when it is none.
 std::optional<int> wholeNumber(const QString& value) {
@@ -75,7 +77,8 @@ MainController::MainController(MainView& view, Dialogs& dialogs, QObject* parent
     connect(&m_timer1, &QTimer::timeout, this, &MainController::onTimer1);
     connect(&m_link, &DeviceLink::linkLost, this, [this](const QString& reason) {
         ShowOffline();
-        fnUpdateStatus(LanguageText(QStringLiteral("TextSchnittstelleNichtVerfuegbar")) + QStringLiteral(": ") + reason);
+        fnUpdateStatus(LanguageText(QStringLiteral("TextSchnittstelleNichtVerfuegbar")) +
+                       QStringLiteral(": ") + reason);
     });
 }
 
@@ -142,8 +145,10 @@ bool MainController::formLoad(const QString& configArgument) {
             TimerDue = QDateTime::currentDateTime();
         } else if (intervalMode == 0) {
             const QDateTime now = QDateTime::currentDateTime();
-            const QDateTime start(LocaleFormats::parseDate(m_settings.d_start), LocaleFormats::parseTime(m_settings.t_start));
-            const QDateTime end(LocaleFormats::parseDate(m_settings.d_end), LocaleFormats::parseTime(m_settings.t_end));
+            const QDateTime start(LocaleFormats::parseDate(m_settings.d_start),
+                                  LocaleFormats::parseTime(m_settings.t_start));
+            const QDateTime end(LocaleFormats::parseDate(m_settings.d_end),
+                                LocaleFormats::parseTime(m_settings.t_end));
             if (start.isValid() && end.isValid() && now > start && now < end) {
                 TransferPending = true;
                 TimerDue = now;
@@ -218,7 +223,8 @@ void MainController::applyLinkSettings() {
 
 bool MainController::SaveConfiguration(const QString& path) {
     if (QFileInfo::exists(path) && !ConfigurationFile::isSnapshotPath(path)) {
-        if (m_dialogs.askYesNoCancel(QStringLiteral("Einstellungen überschreiben?")) != Dialogs::Answer::Yes) {
+        if (m_dialogs.askYesNoCancel(QStringLiteral("Einstellungen überschreiben?")) !=
+            Dialogs::Answer::Yes) {
             return false;
         }
     }
@@ -240,8 +246,9 @@ void MainController::reportWriteFailure(const QString& path) {
     } else if (info.exists() && !info.isWritable()) {
         reason = QStringLiteral("the file is write-protected");
     }
-    m_dialogs.message(QStringLiteral("The configuration could not be saved to %1: %2. The previous file is unchanged.")
-                          .arg(QDir::toNativeSeparators(path), reason));
+    m_dialogs.message(
+        QStringLiteral("The configuration could not be saved to %1: %2. The previous file is unchanged.")
+            .arg(QDir::toNativeSeparators(path), reason));
 }
 
 QString MainController::showLoadDialog() {
@@ -252,8 +259,8 @@ QString MainController::showLoadDialog() {
 void MainController::showSaveDialog() {
     const QString preset = m_settings.ConfigFilePath.isEmpty() ? ProgramDirectory::file(StandardName)
                                                                : m_settings.ConfigFilePath;
-    const auto chosen =
-        m_dialogs.saveFile(text("TextFrmSaveSet_Caption"), preset, ConfigurationFilter, QStringLiteral("cfg"));
+    const auto chosen = m_dialogs.saveFile(text("TextFrmSaveSet_Caption"), preset, ConfigurationFilter,
+                                           QStringLiteral("cfg"));
     if (!chosen) {
         return;
     }
@@ -364,7 +371,8 @@ void MainController::formUnload() {
     }
 
     const QString snapshot = ProgramDirectory::file(SnapshotName);
-    const bool changed = m_settings.ConfigFilePath.isEmpty() || !QFileInfo(m_settings.ConfigFilePath).isFile() ||
+    const bool changed = m_settings.ConfigFilePath.isEmpty() ||
+                         !QFileInfo(m_settings.ConfigFilePath).isFile() ||
                          !FilesEqual(snapshot, m_settings.ConfigFilePath);
     if (changed && m_dialogs.askYesNo(text("TextAenderungenSpeichern")) == Dialogs::Answer::Yes) {
         showSaveDialog();
@@ -381,7 +389,9 @@ void MainController::setCycleInterval(int milliseconds) {
     m_timer1.start(milliseconds);
 }
 
-int MainController::cycleInterval() const { return m_timer1.isActive() ? m_timer1.interval() : 0; }
+int MainController::cycleInterval() const {
+    return m_timer1.isActive() ? m_timer1.interval() : 0;
+}
 
 void MainController::onTimer1() {
     // A tick that falls due while another is still letting events run is skipped.

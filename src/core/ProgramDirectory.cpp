@@ -36,14 +36,21 @@ void ProgramDirectory::seed(const QString& target, const QString& source) {
         // The user's own files are never replaced by the shipped ones.
         if (!QFileInfo::exists(destination)) {
             QFile::copy(sourceDir.filePath(name), destination);
-            QFile(destination).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
+            QFile(destination)
+                .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                QFileDevice::ReadOther);
         }
     }
 }
 
-void ProgramDirectory::set(const QString& path) { current() = QDir(path).absolutePath(); }
+void ProgramDirectory::set(const QString& path) {
+    current() = QDir(path).absolutePath();
+}
 
-QString ProgramDirectory::path() { return current(); }
+QString ProgramDirectory::path() {
+    return current();
+}
 
-QString ProgramDirectory::file(const QString& name) { return QDir(current()).filePath(name); }
+QString ProgramDirectory::file(const QString& name) {
+    return QDir(current()).filePath(name);
+}

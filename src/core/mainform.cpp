@@ -99,7 +99,8 @@ void mainform::buildMenus() {
     addMenuAction(help, "info", QStringLiteral("&Info"));
 
     // Their windows are not part of this build yet; they stay visible but cannot be chosen.
-    for (const char* name : {"inst_assi", "m_Modus", "port", "m_KonfigDatenIn", "m_KonfigDatenOut", "dde_conn"}) {
+    for (const char* name :
+         {"inst_assi", "m_Modus", "port", "m_KonfigDatenIn", "m_KonfigDatenOut", "dde_conn"}) {
         m_actions.value(QLatin1String(name))->setEnabled(false);
     }
 }
@@ -133,7 +134,8 @@ void mainform::buildDisplay() {
     displayLayout->addWidget(m_einheit);
     layout->addWidget(display, 1);
 
-    const std::array<const char*, 9> captions = {"", "&Send", "T-St&art", "T-St&op", "", "", "Hide", "O&nline", "E&xit"};
+    const std::array<const char*, 9> captions = {"", "&Send", "T-St&art", "T-St&op", "",
+                                                 "", "Hide",  "O&nline",  "E&xit"};
     auto* buttons = new QGridLayout();
     for (int index = 1; index <= ButtonCount; ++index) {
         auto* button = new QPushButton(index < 9 ? QString::fromLatin1(captions[index]) : QString(), central);
@@ -198,24 +200,48 @@ void mainform::showHelp() {
     help->show();
 }
 
-QAction* mainform::menuAction(const QString& name) const { return m_actions.value(name); }
+QAction* mainform::menuAction(const QString& name) const {
+    return m_actions.value(name);
+}
 
-QMenu* mainform::menu(const QString& name) const { return m_menus.value(name); }
+QMenu* mainform::menu(const QString& name) const {
+    return m_menus.value(name);
+}
 
 QPushButton* mainform::button(int index) const {
     return index >= 1 && index <= ButtonCount ? m_buttons[index] : nullptr;
 }
 
-void mainform::setWindowTitle(const QString& title) { QMainWindow::setWindowTitle(title); }
-QString mainform::windowTitle() const { return QMainWindow::windowTitle(); }
-void mainform::setValueText(const QString& text) { m_MesswertAnzeige->setText(text); }
-QString mainform::valueText() const { return m_MesswertAnzeige->text(); }
-void mainform::setSignText(const QString& text) { m_Vorzeichen->setText(text); }
-QString mainform::signText() const { return m_Vorzeichen->text(); }
-void mainform::setUnitText(const QString& text) { m_einheit->setText(text); }
-QString mainform::unitText() const { return m_einheit->text(); }
-void mainform::setStatusText(const QString& text) { m_statusPanel->setText(text); }
-QString mainform::statusText() const { return m_statusPanel->text(); }
+void mainform::setWindowTitle(const QString& title) {
+    QMainWindow::setWindowTitle(title);
+}
+QString mainform::windowTitle() const {
+    return QMainWindow::windowTitle();
+}
+void mainform::setValueText(const QString& text) {
+    m_MesswertAnzeige->setText(text);
+}
+QString mainform::valueText() const {
+    return m_MesswertAnzeige->text();
+}
+void mainform::setSignText(const QString& text) {
+    m_Vorzeichen->setText(text);
+}
+QString mainform::signText() const {
+    return m_Vorzeichen->text();
+}
+void mainform::setUnitText(const QString& text) {
+    m_einheit->setText(text);
+}
+QString mainform::unitText() const {
+    return m_einheit->text();
+}
+void mainform::setStatusText(const QString& text) {
+    m_statusPanel->setText(text);
+}
+QString mainform::statusText() const {
+    return m_statusPanel->text();
+}
 
 void mainform::setStatus1Text(int panel, const QString& text) {
     if (panel >= 1 && panel <= 3) {
@@ -268,9 +294,13 @@ void mainform::setMenuCaption(const QString& menuName, const QString& caption) {
     }
 }
 
-bool mainform::isMinimized() const { return QMainWindow::isMinimized(); }
+bool mainform::isMinimized() const {
+    return QMainWindow::isMinimized();
+}
 
-void mainform::createTrayIcon() { m_tray = std::make_unique<clsSysTray>(this); }
+void mainform::createTrayIcon() {
+    m_tray = std::make_unique<clsSysTray>(this);
+}
 
 void mainform::hideToTray() {
     showMinimized();
@@ -291,7 +321,9 @@ void mainform::releaseTrayIcon() {
     }
 }
 
-bool mainform::isHiddenInTray() const { return m_tray && m_tray->hasIcon(); }
+bool mainform::isHiddenInTray() const {
+    return m_tray && m_tray->hasIcon();
+}
 
 void mainform::closeEvent(QCloseEvent* event) {
     if (m_controller && !m_controller->isUnloaded()) {

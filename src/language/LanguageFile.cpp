@@ -53,7 +53,8 @@ void fnSetHelpFile(const QString& programDirectory) {
     QFile::remove(directory.filePath(InstalledHelpFile));
     const QString languageFile = path(programDirectory);
     const QString language = currentLanguage(languageFile);
-    QString helpFile = ReadIniValue(language, QStringLiteral("helpfile"), QStringLiteral("\\kv36e.hlp"), languageFile);
+    QString helpFile =
+        ReadIniValue(language, QStringLiteral("helpfile"), QStringLiteral("\\kv36e.hlp"), languageFile);
     // Stored with a leading backslash, relative to the program directory.
     helpFile.replace(u'\\', u'/');
     while (helpFile.startsWith(u'/')) {

@@ -38,4 +38,6 @@ QString LanguageTable::text(const QString& key) const {
     return found != m_texts.constEnd() ? *found : LanguageKeys::defaultText(key).trimmed();
 }
 
-QString LanguageText(const QString& key) { return LanguageTable::instance().text(key); }
+QString LanguageText(const QString& key) {
+    return LanguageTable::instance().text(key);
+}

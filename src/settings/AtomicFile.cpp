@@ -49,7 +49,9 @@ bool fail(QString* error, const QString& reason) {
     return false;
 }
 
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 } // namespace
 
@@ -59,8 +61,8 @@ bool write(const QString& path, const QByteArray& bytes, QString* error) {
     }
     const QFileInfo target(path);
     const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
-    QByteArray pattern = QFile::encodeName(target.absolutePath()) + "/." + QFile::encodeName(target.fileName()) +
-                         ".XXXXXX";
+    QByteArray pattern =
+        QFile::encodeName(target.absolutePath()) + "/." + QFile::encodeName(target.fileName()) + ".XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         return fail(error, systemError());
@@ -74,7 +76,8 @@ bool write(const QString& path, const QByteArray& bytes, QString* error) {
 
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t result = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        const ssize_t result =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
         if (result < 0) {
             if (errno == EINTR) {
                 continue;
@@ -94,7 +97,8 @@ bool write(const QString& path, const QByteArray& bytes, QString* error) {
     }
     temporary.release();
     // The rename itself must reach the disk too.
-    const int directory = ::open(QFile::encodeName(target.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    const int directory =
+        ::open(QFile::encodeName(target.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
     if (directory >= 0) {
         ::fsync(directory);
         ::close(directory);

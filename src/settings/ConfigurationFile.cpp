@@ -38,7 +38,9 @@ std::optional<QString> cut(const QString& text, int start, int count) {
     return text.mid(start - 1, count);
 }
 
-QString rest(const QString& text, int start) { return text.mid(start - 1); }
+QString rest(const QString& text, int start) {
+    return text.mid(start - 1);
+}
 
 std::optional<std::int16_t> toInt16(const QString& text) {
     bool ok = false;
@@ -48,7 +50,8 @@ std::optional<std::int16_t> toInt16(const QString& text) {
     }
     // Halves round to the even neighbour, as the classic integer conversion does.
     const double rounded = std::nearbyint(value);
-    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max()) {
+    if (rounded < std::numeric_limits<std::int16_t>::min() ||
+        rounded > std::numeric_limits<std::int16_t>::max()) {
         return std::nullopt;
     }
     return static_cast<std::int16_t>(rounded);
@@ -74,19 +77,26 @@ std::optional<bool> toBoolean(const QString& input) {
     return value != 0.0;
 }
 
-QString booleanText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString booleanText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
-void readInt16(const IniDocument& document, const QString& key, const char* defaultValue, std::int16_t& field) {
+void readInt16(const IniDocument& document, const QString& key, const char* defaultValue,
+               std::int16_t& field) {
     if (const auto value = toInt16(document.value(GaugeSection, key, QLatin1String(defaultValue)))) {
         field = *value;
     }
 }
 
-QString rowKey(int row) { return QStringLiteral("key") + QString::number(row); }
+QString rowKey(int row) {
+    return QStringLiteral("key") + QString::number(row);
+}
 
 } // namespace
 
-bool ConfigurationFile::isSnapshotPath(const QString& path) { return path.contains(QStringLiteral("tmp.cfg")); }
+bool ConfigurationFile::isSnapshotPath(const QString& path) {
+    return path.contains(QStringLiteral("tmp.cfg"));
+}
 
 double ConfigurationFile::leadingNumber(const QString& text) {
     qsizetype i = 0;
@@ -115,7 +125,8 @@ double ConfigurationFile::leadingNumber(const QString& text) {
     return QLocale::c().toDouble(text.mid(begin, i - begin));
 }
 
-void ConfigurationFile::parseHotkeyRow(const QString& row, std::array<QString, Settings::HotkeyCells + 1>& cells) {
+void ConfigurationFile::parseHotkeyRow(const QString& row,
+                                       std::array<QString, Settings::HotkeyCells + 1>& cells) {
     const int p1 = findComma(row, 1);
     const int p2 = findComma(row, p1 + 1);
     const int p3 = findComma(row, p2 + 1);
@@ -131,7 +142,8 @@ void ConfigurationFile::parseHotkeyRow(const QString& row, std::array<QString, S
     cells[4] = rest(row, p3 + 1);
 }
 
-void ConfigurationFile::parseActionRow(const QString& row, std::array<QString, Settings::ActionCells + 1>& cells) {
+void ConfigurationFile::parseActionRow(const QString& row,
+                                       std::array<QString, Settings::ActionCells + 1>& cells) {
     std::array<int, 6> p{};
     for (int i = 1; i <= 5; ++i) {
         p[i] = findComma(row, p[i - 1] + 1);
@@ -157,19 +169,20 @@ void ConfigurationFile::parseActionRow(const QString& row, std::array<QString, S
     }
 }
 
-void ConfigurationFile::read(const QString& configurationPath, const QString& kelvaneIniPath, Settings& settings) {
+void ConfigurationFile::read(const QString& configurationPath, const QString& kelvaneIniPath,
+                             Settings& settings) {
     read(IniDocument::fromFile(configurationPath), IniDocument::fromFile(kelvaneIniPath), settings);
 }
 
 void ConfigurationFile::read(const IniDocument& file, const IniDocument& kelvaneIni, Settings& s) {
-    s.m_waittime = leadingNumber(kelvaneIni.value(QStringLiteral("waittime"), QStringLiteral("m_waittime"),
-                                                  QStringLiteral("1")));
+    s.m_waittime = leadingNumber(
+        kelvaneIni.value(QStringLiteral("waittime"), QStringLiteral("m_waittime"), QStringLiteral("1")));
 
     std::vector<ApplicationEntry> applications;
     for (int n = 0; n < Settings::MaxApplications; ++n) {
-        ApplicationEntry entry{file.value(ApplicationSection, QStringLiteral("AppList ") + QString::number(n), ListEnd),
-                               file.value(ApplicationSection, QStringLiteral("AppListExe ") + QString::number(n),
-                                          ListEnd)};
+        ApplicationEntry entry{
+            file.value(ApplicationSection, QStringLiteral("AppList ") + QString::number(n), ListEnd),
+            file.value(ApplicationSection, QStringLiteral("AppListExe ") + QString::number(n), ListEnd)};
         if (entry.name == ListEnd) {
             break;
         }
@@ -197,10 +210,12 @@ void ConfigurationFile::read(const IniDocument& file, const IniDocument& kelvane
     s.Anwendung = text(AnwendungSection, "Anwendung", {});
     s.Format = text(AnwendungSection, "format", {});
     s.modus = text(ModeSection, "modus", QStringLiteral("PRINT"));
-    if (const auto value = toBoolean(text(QStringLiteral("Entlastung"), "entlastung", QStringLiteral("-1")))) {
+    if (const auto value =
+            toBoolean(text(QStringLiteral("Entlastung"), "entlastung", QStringLiteral("-1")))) {
         s.entlastung = *value;
     }
-    if (const auto value = toBoolean(text(QStringLiteral("Stillstand"), "stillstand", QStringLiteral("-1")))) {
+    if (const auto value =
+            toBoolean(text(QStringLiteral("Stillstand"), "stillstand", QStringLiteral("-1")))) {
         s.stillstand = *value;
     }
     s.prot = text(ModeSection, "prot", {});
@@ -261,7 +276,8 @@ void ConfigurationFile::read(const IniDocument& file, const IniDocument& kelvane
     s.st_kennung = text(GaugeSection, "st_kennung", {});
     s.anzeigemodus = text(DisplaySection, "anzeigemodus", QStringLiteral("0"));
     bool densityOk = false;
-    const double density = LocaleFormats::parseNumber(text(DisplaySection, "st_dichte", QStringLiteral("1")), &densityOk);
+    const double density =
+        LocaleFormats::parseNumber(text(DisplaySection, "st_dichte", QStringLiteral("1")), &densityOk);
     if (densityOk) {
         s.st_dichte = density;
     }
@@ -316,11 +332,14 @@ void ConfigurationFile::write(const Settings& s, IniDocument& d) {
     put(GaugeSection, "mw_still_anf", QString::number(s.mw_still_anf));
     put(GaugeSection, "mw_still_end", QString::number(s.mw_still_end));
     for (int n = 1; n <= Settings::IdCount; ++n) {
-        d.setValue(GaugeSection, QStringLiteral("ID_anf_") + QString::number(n), QString::number(s.ID_anf[n]));
-        d.setValue(GaugeSection, QStringLiteral("ID_end_") + QString::number(n), QString::number(s.ID_end[n]));
+        d.setValue(GaugeSection, QStringLiteral("ID_anf_") + QString::number(n),
+                   QString::number(s.ID_anf[n]));
+        d.setValue(GaugeSection, QStringLiteral("ID_end_") + QString::number(n),
+                   QString::number(s.ID_end[n]));
     }
     // One blank would be lost to trimming when read back; quoted it survives.
-    put(GaugeSection, "st_kennung", s.st_kennung == QStringLiteral(" ") ? QStringLiteral("\" \"") : s.st_kennung);
+    put(GaugeSection, "st_kennung",
+        s.st_kennung == QStringLiteral(" ") ? QStringLiteral("\" \"") : s.st_kennung);
     put(DisplaySection, "anzeigemodus", s.anzeigemodus);
     put(DisplaySection, "st_dichte", LocaleFormats::numberText(s.st_dichte));
     for (int r = 0; r < Settings::RowCount; ++r) {

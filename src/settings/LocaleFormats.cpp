@@ -32,13 +32,21 @@ QString longTimeFormat() {
     return format.trimmed();
 }
 
-QString dateText(const QDate& date) { return QLocale::system().toString(date, shortDateFormat()); }
+QString dateText(const QDate& date) {
+    return QLocale::system().toString(date, shortDateFormat());
+}
 
-QString timeText(const QTime& time) { return QLocale::system().toString(time, longTimeFormat()); }
+QString timeText(const QTime& time) {
+    return QLocale::system().toString(time, longTimeFormat());
+}
 
-QString todayText() { return dateText(QDate::currentDate()); }
+QString todayText() {
+    return dateText(QDate::currentDate());
+}
 
-QString nowText() { return timeText(QTime::currentTime()); }
+QString nowText() {
+    return timeText(QTime::currentTime());
+}
 
 QDate parseDate(const QString& input) {
     const QString text = input.trimmed();
@@ -89,7 +97,9 @@ QTime parseTime(const QString& input) {
     return {};
 }
 
-bool isDate(const QString& text) { return parseDate(text).isValid(); }
+bool isDate(const QString& text) {
+    return parseDate(text).isValid();
+}
 
 QString numberText(double value) {
     return systemLocale().toString(value, 'g', QLocale::FloatingPointShortest);

@@ -12,7 +12,9 @@ void HeadlessDialogs::print(const char* kind, const QString& text) {
     }
 }
 
-void HeadlessDialogs::message(const QString& text) { print("message", text); }
+void HeadlessDialogs::message(const QString& text) {
+    print("message", text);
+}
 
 Dialogs::Answer HeadlessDialogs::askYesNo(const QString& text) {
     print("message", text);

@@ -1,7 +1,8 @@
 #include "shell/HeadlessMainView.h"
 
 HeadlessMainView::HeadlessMainView(std::FILE* output) : m_output(output) {
-    const std::array<const char*, 9> captions = {"", "&Send", "T-St&art", "T-St&op", "", "", "Hide", "O&nline", "E&xit"};
+    const std::array<const char*, 9> captions = {"", "&Send", "T-St&art", "T-St&op", "",
+                                                 "", "Hide",  "O&nline",  "E&xit"};
     for (int i = 1; i < static_cast<int>(captions.size()); ++i) {
         m_buttons[i].caption = QString::fromLatin1(captions[i]);
     }
@@ -41,7 +42,9 @@ void HeadlessMainView::setButtonEnabled(int index, bool enabled) {
     }
 }
 
-bool HeadlessMainView::isButtonEnabled(int index) const { return validButton(index) && m_buttons[index].enabled; }
+bool HeadlessMainView::isButtonEnabled(int index) const {
+    return validButton(index) && m_buttons[index].enabled;
+}
 
 void HeadlessMainView::setButtonTag(int index, const QString& tag) {
     if (validButton(index)) {
@@ -49,7 +52,9 @@ void HeadlessMainView::setButtonTag(int index, const QString& tag) {
     }
 }
 
-QString HeadlessMainView::buttonTag(int index) const { return validButton(index) ? m_buttons[index].tag : QString(); }
+QString HeadlessMainView::buttonTag(int index) const {
+    return validButton(index) ? m_buttons[index].tag : QString();
+}
 
 void HeadlessMainView::setMenuCaption(const QString& menuName, const QString& caption) {
     m_menus.insert(menuName, caption);

@@ -31,7 +31,8 @@ QString HelpWindow::startPage(const QString& programDirectory) {
         return installed;
     }
     const QString languageFile = LanguageFile::path(programDirectory);
-    QString own = ReadIniValue(LanguageFile::currentLanguage(languageFile), QStringLiteral("helpfile"), {}, languageFile);
+    QString own = ReadIniValue(LanguageFile::currentLanguage(languageFile), QStringLiteral("helpfile"), {},
+                               languageFile);
     own.replace(u'\\', u'/');
     while (own.startsWith(u'/')) {
         own.remove(0, 1);
@@ -45,7 +46,8 @@ QString HelpWindow::startPage(const QString& programDirectory) {
 bool HelpWindow::openPage(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_browser->setPlainText(QStringLiteral("The help file %1 is missing.").arg(QDir::toNativeSeparators(path)));
+        m_browser->setPlainText(
+            QStringLiteral("The help file %1 is missing.").arg(QDir::toNativeSeparators(path)));
         return false;
     }
     m_currentPage = QFileInfo(path).absoluteFilePath();

@@ -27,8 +27,8 @@ Dialogs::Answer WidgetDialogs::askYesNo(const QString& text) {
 }
 
 Dialogs::Answer WidgetDialogs::askYesNoCancel(const QString& text) {
-    QMessageBox box(QMessageBox::Question, BoxTitle, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                    m_parent);
+    QMessageBox box(QMessageBox::Question, BoxTitle, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setDefaultButton(QMessageBox::Cancel);
     switch (box.exec()) {
@@ -41,7 +41,8 @@ Dialogs::Answer WidgetDialogs::askYesNoCancel(const QString& text) {
     }
 }
 
-std::optional<QString> WidgetDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+std::optional<QString> WidgetDialogs::inputBox(const QString& prompt, const QString& title,
+                                               const QString& defaultText) {
     QInputDialog dialog(m_parent);
     dialog.setObjectName(QStringLiteral("InputBox"));
     dialog.setWindowTitle(title.isEmpty() ? BoxTitle : title);
@@ -53,7 +54,8 @@ std::optional<QString> WidgetDialogs::inputBox(const QString& prompt, const QStr
     return dialog.textValue();
 }
 
-std::optional<QString> WidgetDialogs::openFile(const QString& caption, const QString& directory, const QString& filter) {
+std::optional<QString> WidgetDialogs::openFile(const QString& caption, const QString& directory,
+                                               const QString& filter) {
     QFileDialog dialog(m_parent, caption, directory, filter);
     dialog.setObjectName(QStringLiteral("load_set"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -65,8 +67,8 @@ std::optional<QString> WidgetDialogs::openFile(const QString& caption, const QSt
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> WidgetDialogs::saveFile(const QString& caption, const QString& presetPath, const QString& filter,
-                                               const QString& defaultSuffix) {
+std::optional<QString> WidgetDialogs::saveFile(const QString& caption, const QString& presetPath,
+                                               const QString& filter, const QString& defaultSuffix) {
     QFileDialog dialog(m_parent, caption, presetPath, filter);
     dialog.setObjectName(QStringLiteral("save_set"));
     // The program asks its own overwrite question.

@@ -17,8 +17,10 @@ public:
     void message(const QString& text) override;
     Answer askYesNo(const QString& text) override;
     Answer askYesNoCancel(const QString& text) override;
-    std::optional<QString> inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
-    std::optional<QString> openFile(const QString& caption, const QString& directory, const QString& filter) override;
+    std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    std::optional<QString> openFile(const QString& caption, const QString& directory,
+                                    const QString& filter) override;
     std::optional<QString> saveFile(const QString& caption, const QString& presetPath, const QString& filter,
                                     const QString& defaultSuffix) override;
     void showLanguageWindow() override;

@@ -5,9 +5,13 @@
 
 clsSysTray::clsSysTray(QWidget* window) : m_window(window) {}
 
-clsSysTray::~clsSysTray() { deleteIcon(); }
+clsSysTray::~clsSysTray() {
+    deleteIcon();
+}
 
-bool clsSysTray::isAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool clsSysTray::isAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void clsSysTray::Init(QWidget* window) {
     m_window = window;
@@ -41,7 +45,9 @@ void clsSysTray::deleteIcon() {
     }
 }
 
-bool clsSysTray::hasIcon() const { return m_icon != nullptr; }
+bool clsSysTray::hasIcon() const {
+    return m_icon != nullptr;
+}
 
 void clsSysTray::MouseMove(int button) {
     if (button != 1 || !m_window) {

@@ -32,7 +32,8 @@ info_box::info_box(QWidget* parent) : QDialog(parent) {
     layout->addWidget(product);
 
     const QStringList maker = {CompanyName, QStringLiteral("Data acquisition for balances and gauges"),
-                               QStringLiteral("Linux edition, built with Qt ") + QString::fromLatin1(qVersion()),
+                               QStringLiteral("Linux edition, built with Qt ") +
+                                   QString::fromLatin1(qVersion()),
                                QStringLiteral("Help: menu Help, or the README of the installation")};
     for (int i = 0; i < maker.size(); ++i) {
         auto* label = new QLabel(maker.at(i), this);

@@ -23,7 +23,8 @@ public:
         fileDialogs.append(caption);
         return takeFile(openFiles);
     }
-    std::optional<QString> saveFile(const QString& caption, const QString&, const QString&, const QString&) override {
+    std::optional<QString> saveFile(const QString& caption, const QString&, const QString&,
+                                    const QString&) override {
         fileDialogs.append(caption);
         return takeFile(saveFiles);
     }

@@ -23,8 +23,12 @@ QByteArray read(const QString& path) {
     return file.readAll();
 }
 
-QString sourceDataDir() { return QStringLiteral(KELVANE_SOURCE_DIR) + QStringLiteral("/data"); }
+QString sourceDataDir() {
+    return QStringLiteral(KELVANE_SOURCE_DIR) + QStringLiteral("/data");
+}
 
-QString binaryDir() { return QStringLiteral(KELVANE_BINARY_DIR); }
+QString binaryDir() {
+    return QStringLiteral(KELVANE_BINARY_DIR);
+}
 
 } // namespace TestFiles

@@ -1,0 +1,22 @@
+#include "support/ProgramFolder.h"
+
+#include "core/ProgramDirectory.h"
+#include "settings/ConfigurationFile.h"
+#include "settings/IniDocument.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
+
+ProgramFolder::ProgramFolder(bool withLanguageFile) {
+    if (withLanguageFile) {
+        QFile::copy(TestFiles::sourceDataDir() + QStringLiteral("/language.ini"),
+                    file(QStringLiteral("language.ini")));
+    }
+    ProgramDirectory::set(m_dir.path());
+}
+
+void ProgramFolder::writeConfiguration(const QString& name, const QByteArray& keys) const {
+    Settings settings;
+    ConfigurationFile::read(IniDocument::fromBytes(keys), IniDocument(), settings);
+    ConfigurationFile::save(settings, file(name));
+}

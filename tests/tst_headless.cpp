@@ -1,0 +1,123 @@
+#include "settings/IniAccess.h"
+#include "support/ProcessRunner.h"
+#include "support/ProgramFolder.h"
+#include "support/TestFiles.h"
+
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+const QByteArray OfflineLink = "[Port settings]\nportnum=99\n";
+}
+
+class tst_headless : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startAndStopBySignal_data();
+    void startAndStopBySignal();
+    void changedSettingsAnsweredNo();
+    void missingConfigurationRunsOn();
+    void brokenLanguageFileShowsKeys_data();
+    void brokenLanguageFileShowsKeys();
+    void withoutLanguageFileTakesEnglish();
+};
+
+void tst_headless::startAndStopBySignal_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QString>("argument");
+    QTest::newRow("SIGTERM, standard.cfg") << int(SIGTERM) << QString();
+    QTest::newRow("SIGINT, job.cfg") << int(SIGINT) << QStringLiteral("job.cfg");
+}
+
+void tst_headless::startAndStopBySignal() {
+    QFETCH(int, signalNumber);
+    QFETCH(QString, argument);
+    ProgramFolder folder;
+    folder.writeConfiguration(argument.isEmpty() ? QStringLiteral("standard.cfg") : argument,
+                              OfflineLink + "[Mode]\nmodus=HOTKEY\n");
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    kelvane.setEnvironmentValue(QStringLiteral("DISPLAY"), QString());
+    QStringList arguments{QStringLiteral("--headless")};
+    if (!argument.isEmpty()) {
+        arguments.append(argument);
+    }
+    QVERIFY(kelvane.start(arguments));
+    QVERIFY2(kelvane.waitForError("status: Start über 'online'\n"), kelvane.standardError().constData());
+    QVERIFY(kelvane.signalAndWait(signalNumber));
+    QCOMPARE(kelvane.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(kelvane.exitCode(), 0);
+    // The shutdown ran: the snapshot exists and, the settings unchanged, nothing was asked.
+    QCOMPARE(ReadIniValue(QStringLiteral("Mode"), QStringLiteral("modus"), {},
+                          folder.file(QStringLiteral("tmp.cfg"))),
+             QStringLiteral("HOTKEY"));
+    QVERIFY2(!kelvane.standardError().contains("message:"), kelvane.standardError().constData());
+}
+
+void tst_headless::changedSettingsAnsweredNo() {
+    ProgramFolder folder;
+    // A partial file: the snapshot completes it, so the settings count as changed.
+    QVERIFY(TestFiles::write(folder.file(QStringLiteral("standard.cfg")), OfflineLink));
+    const QByteArray before = TestFiles::read(folder.file(QStringLiteral("standard.cfg")));
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QVERIFY(kelvane.waitForError("status: Start über 'online'\n"));
+    QVERIFY(kelvane.signalAndWait(SIGTERM));
+    QCOMPARE(kelvane.exitCode(), 0);
+    QCOMPARE(kelvane.standardError().count("message: "), 1);
+    QCOMPARE(TestFiles::read(folder.file(QStringLiteral("standard.cfg"))), before);
+}
+
+void tst_headless::missingConfigurationRunsOn() {
+    ProgramFolder folder;
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QVERIFY(kelvane.waitForError("status: Start über 'online'\n"));
+    const QByteArray error = kelvane.standardError();
+    QVERIFY2(error.contains("message: "), error.constData());
+    QVERIFY(error.contains("dialog: "));
+    QVERIFY(kelvane.signalAndWait(SIGTERM));
+    QCOMPARE(kelvane.exitCode(), 0);
+}
+
+void tst_headless::brokenLanguageFileShowsKeys_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("binary") << QByteArray("[SPRACHE]\naktuell=ENGLISH\n\x00\xff\xfe\x01[ENGLISH\n\x00", 40);
+    QTest::newRow("truncated") << QByteArray("[SPRACHE]\naktuell=ENGLISH\n[ENGLISH]\nTextSta");
+    QTest::newRow("overlong lines") << (QByteArray("[SPRACHE]\naktuell=ENGLISH\n[ENGLISH]\nTextStatus=") +
+                                        QByteArray(100000, 'x') + '\n');
+}
+
+void tst_headless::brokenLanguageFileShowsKeys() {
+    QFETCH(QByteArray, content);
+    ProgramFolder folder(false);
+    QVERIFY(TestFiles::write(folder.file(QStringLiteral("language.ini")), content));
+    folder.writeConfiguration(QStringLiteral("standard.cfg"), OfflineLink);
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QVERIFY2(kelvane.waitForError("status: TextFrmJSLink_Label1Caption\n"),
+             kelvane.standardError().constData());
+    QVERIFY(kelvane.waitForError("status: Start über 'online'\n"));
+    QVERIFY(kelvane.signalAndWait(SIGTERM));
+    QCOMPARE(kelvane.exitCode(), 0);
+}
+
+void tst_headless::withoutLanguageFileTakesEnglish() {
+    ProgramFolder folder(false);
+    folder.writeConfiguration(QStringLiteral("standard.cfg"), OfflineLink);
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QVERIFY(kelvane.waitForError("status: Start über 'online'\n"));
+    QVERIFY(kelvane.signalAndWait(SIGTERM));
+    QCOMPARE(ReadIniValue(QStringLiteral("SPRACHE"), QStringLiteral("aktuell"), {},
+                          folder.file(QStringLiteral("language.ini"))),
+             QStringLiteral("ENGLISH"));
+}
+
+QTEST_GUILESS_MAIN(tst_headless)
+#include "tst_headless.moc"

@@ -1,5 +1,6 @@
 #include "app/UnixSignalWatcher.h"
 #include "core/MainController.h"
+#include "core/MainCycle.h"
 #include "core/ProgramDirectory.h"
 #include "core/mainform.h"
 #include "shell/HeadlessDialogs.h"
@@ -48,6 +49,7 @@ int runHeadless(int argc, char** argv, const QString& configuration) {
     HeadlessMainView view;
     HeadlessDialogs dialogs(ProgramDirectory::path());
     MainController controller(view, dialogs);
+    MainCycle cycle(controller);
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,
                      &MainController::formUnload);
@@ -69,6 +71,7 @@ int runWindowed(int argc, char** argv, const QString& configuration) {
     mainform window;
     WidgetDialogs dialogs(&window, ProgramDirectory::path());
     MainController controller(window, dialogs);
+    MainCycle cycle(controller);
     window.setController(&controller);
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,

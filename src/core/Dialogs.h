@@ -34,4 +34,7 @@ public:
     virtual void showLanguageWindow() = 0;
     // The port parameter window, told who opened it.
     virtual void showPortSettings(const QString& callerTag) = 0;
+
+    // The system beep that marks every delivered value.
+    virtual void beep() = 0;
 };

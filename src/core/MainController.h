@@ -93,6 +93,16 @@ public:
     QString LastStatusText;
     QString OutputText;
 
+    // The hidden text fields that other programs read as the current value.
+    struct DdeItems {
+        QString DDEValue;
+        QString DDEUnit;
+        QString DDESign;
+        QString DDEDirect;
+        QString DDESTRING;
+    };
+    DdeItems dde;
+
     // The current language's texts may have changed: menus and captions must follow.
     void applyMenuCaptions();
 

@@ -2,6 +2,8 @@
 
 #include "language/LanguageFile.h"
 
+#include <unistd.h>
+
 HeadlessDialogs::HeadlessDialogs(QString programDirectory, std::FILE* output)
     : m_programDirectory(std::move(programDirectory)), m_output(output) {}
 
@@ -49,3 +51,11 @@ void HeadlessDialogs::showLanguageWindow() {
 }
 
 void HeadlessDialogs::showPortSettings(const QString&) {}
+
+void HeadlessDialogs::beep() {
+    // Only a terminal can sound it; in a log file the bell character would be noise.
+    if (m_output && ::isatty(::fileno(m_output))) {
+        std::fputc('\a', m_output);
+        std::fflush(m_output);
+    }
+}

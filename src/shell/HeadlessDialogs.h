@@ -24,6 +24,7 @@ public:
                                     const QString& defaultSuffix) override;
     void showLanguageWindow() override;
     void showPortSettings(const QString& callerTag) override;
+    void beep() override;
 
 private:
     void print(const char* kind, const QString& text);

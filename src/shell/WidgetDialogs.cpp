@@ -2,6 +2,7 @@
 
 #include "language/foLanguage_def.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -87,6 +88,10 @@ std::optional<QString> WidgetDialogs::saveFile(const QString& caption, const QSt
 void WidgetDialogs::showLanguageWindow() {
     foLanguage_def window(m_programDirectory, m_parent);
     window.exec();
+}
+
+void WidgetDialogs::beep() {
+    QApplication::beep();
 }
 
 void WidgetDialogs::showPortSettings(const QString& callerTag) {

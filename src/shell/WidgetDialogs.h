@@ -25,6 +25,7 @@ public:
                                     const QString& defaultSuffix) override;
     void showLanguageWindow() override;
     void showPortSettings(const QString& callerTag) override;
+    void beep() override;
 
     // The window that shows the port parameters; set by the window that owns it.
     std::function<void(const QString&)> portSettingsWindow;

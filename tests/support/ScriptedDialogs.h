@@ -35,6 +35,7 @@ public:
         }
     }
     void showPortSettings(const QString& callerTag) override { portSettings.append(callerTag); }
+    void beep() override { ++beeps; }
 
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> openFiles;
@@ -47,6 +48,7 @@ public:
     QStringList fileDialogs;
     QStringList portSettings;
     int languageWindows = 0;
+    int beeps = 0;
 
 private:
     Answer next(const QString& text, Answer fallback) {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+// One measurement as cut from a device record.
+struct Measurement {
+    QByteArray record;
+    double value = 0.0;
+    QString sign;
+    QString unit;
+    // ID fields 1 to 10 (index 0 unused); they keep their text between records.
+    std::array<QString, 11> ids;
+    QString ValueText;
+};

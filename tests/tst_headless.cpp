@@ -1,4 +1,5 @@
 #include "settings/IniAccess.h"
+#include "support/DeviceSimulator.h"
 #include "support/ProcessRunner.h"
 #include "support/ProgramFolder.h"
 #include "support/TestFiles.h"
@@ -21,6 +22,8 @@ private Q_SLOTS:
     void brokenLanguageFileShowsKeys_data();
     void brokenLanguageFileShowsKeys();
     void withoutLanguageFileTakesEnglish();
+    void followsTheSimulator_data();
+    void followsTheSimulator();
 };
 
 void tst_headless::startAndStopBySignal_data() {
@@ -117,6 +120,48 @@ void tst_headless::withoutLanguageFileTakesEnglish() {
     QCOMPARE(ReadIniValue(QStringLiteral("SPRACHE"), QStringLiteral("aktuell"), {},
                           folder.file(QStringLiteral("language.ini"))),
              QStringLiteral("ENGLISH"));
+}
+
+void tst_headless::followsTheSimulator_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("TCP/IP") << false;
+    QTest::newRow("serial pseudo-terminal") << true;
+}
+
+void tst_headless::followsTheSimulator() {
+    QFETCH(bool, serial);
+    ProgramFolder folder;
+    const QString link = folder.file(QStringLiteral("balance"));
+    DeviceSimulator simulator;
+    QStringList arguments{QStringLiteral("--interval"), QStringLiteral("100"), QStringLiteral("--value"),
+                          QStringLiteral("12.5")};
+    if (serial) {
+        arguments << QStringLiteral("--pty") << link;
+    }
+    QVERIFY(simulator.start(arguments));
+    if (serial) {
+        QVERIFY(simulator.process().waitForOutput("pty: "));
+        QVERIFY(TestFiles::write(folder.file(QStringLiteral("kelvane.ini")),
+                                 "[ports]\nCOM7=" + QFile::encodeName(link) + "\n"));
+    }
+    const QByteArray port =
+        serial ? QByteArray("portnum=7\n")
+               : "portnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) + "\n";
+    folder.writeConfiguration(
+        QStringLiteral("standard.cfg"),
+        "[Port settings]\n" + port +
+            "[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\nFormat={Messwert} {Einheit}\n");
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        TestFiles::read(folder.file(QStringLiteral("values.txt"))).count("12.50 g\r\n") >= 3, 10000);
+    QVERIFY(kelvane.signalAndWait(SIGTERM));
+    QCOMPARE(kelvane.exitCode(), 0);
+    const QByteArray status = kelvane.standardError();
+    QVERIFY2(status.contains(serial ? "status: Device activated COM7" : "status: Device activated TCP/IP"),
+             status.constData());
+    QVERIFY(TestFiles::read(folder.file(QStringLiteral("protocol.txt"))).contains("Command: 12.50 g\r\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_headless)

@@ -1,5 +1,6 @@
 #include "core/DeviceLink.h"
 
+#include <QScopedValueRollback>
 #include <QStringList>
 
 namespace {
@@ -37,6 +38,7 @@ DeviceLink::DeviceLink(const QString& kelvaneIniPath, QObject* parent)
     connect(&m_serial, &QSerialPort::errorOccurred, this, &DeviceLink::onSerialError);
     connect(&m_socket, &QTcpSocket::readyRead, this, &DeviceLink::onSocketData);
     connect(&m_socket, &QTcpSocket::stateChanged, this, [this] { Q_EMIT socketStateChanged(socketState()); });
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, &DeviceLink::onSocketError);
 }
 
 void DeviceLink::setPortNumber(int portNumber) {
@@ -152,12 +154,26 @@ void DeviceLink::onSerialError(QSerialPort::SerialPortError error) {
     }
 }
 
-void DeviceLink::connectSocket(const QString& host, quint16 port) {
+void DeviceLink::onSocketError(QAbstractSocket::SocketError) {
+    // Our own close is no loss; anything else (refused, peer gone, host unknown) is reported
+    // once, and the socket stays closed until the user goes online again.
+    if (m_closingSocket) {
+        return;
+    }
+    const QString reason = m_socket.errorString();
     m_socket.abort();
+    Q_EMIT linkLost(reason);
+}
+
+void DeviceLink::connectSocket(const QString& host, quint16 port) {
+    m_closingSocket = true;
+    m_socket.abort();
+    m_closingSocket = false;
     m_socket.connectToHost(host, port);
 }
 
 void DeviceLink::closeSocket() {
+    const QScopedValueRollback closing(m_closingSocket, true);
     if (m_socket.state() != QAbstractSocket::UnconnectedState) {
         m_socket.disconnectFromHost();
         if (m_socket.state() != QAbstractSocket::UnconnectedState) {

@@ -69,6 +69,7 @@ private:
     void applyLineSettings();
     void onSerialError(QSerialPort::SerialPortError error);
     void onSocketData();
+    void onSocketError(QAbstractSocket::SocketError error);
 
     ComPortMap m_ports;
     QSerialPort m_serial;
@@ -77,5 +78,6 @@ private:
     QString m_lineSettings;
     QString m_lastError;
     bool m_unavailable = false;
+    bool m_closingSocket = false;
     QByteArray m_receiveBuffer;
 };

@@ -2,6 +2,8 @@
 
 #include "core/MainController.h"
 #include "core/ProgramDirectory.h"
+#include "input/Anzeige.h"
+#include "input/format_def.h"
 #include "input/messwert_def.h"
 #include "shell/HelpWindow.h"
 #include "shell/clsSysTray.h"
@@ -100,7 +102,7 @@ void mainform::buildMenus() {
     addMenuAction(help, "info", QStringLiteral("&Info"));
 
     // Their windows are not part of this build yet; they stay visible but cannot be chosen.
-    for (const char* name : {"inst_assi", "m_Modus", "port", "m_KonfigDatenOut", "dde_conn"}) {
+    for (const char* name : {"inst_assi", "port", "dde_conn"}) {
         m_actions.value(QLatin1String(name))->setEnabled(false);
     }
 }
@@ -183,6 +185,16 @@ void mainform::setController(MainController* controller) {
     on("quit", [this] { m_controller->quitMenu(); });
     on("language", [this] { m_controller->languageMenu(); });
     on("info", [this] { showInfo(); });
+    on("m_Modus", [this] {
+        m_controller->setCycleInterval(0);
+        Anzeige window(*m_controller, this);
+        window.exec();
+    });
+    on("m_KonfigDatenOut", [this] {
+        m_controller->setCycleInterval(0);
+        format_def window(*m_controller, this);
+        window.exec();
+    });
     on("m_KonfigDatenIn", [this] {
         m_controller->setCycleInterval(0);
         messwert_def window(*m_controller, this);

@@ -47,15 +47,20 @@ void MeasurementReader::discardOldData() {
     DeviceLink& link = m_controller.link();
     QByteArray& buffer = link.receiveBuffer();
     const bool fresh = m_sinceLastRead.isValid() && m_sinceLastRead.elapsed() <= FreshDataMilliseconds;
-    if (!fresh) {
+    QByteArray pending;
+    if (fresh) {
+        pending = m_tail + (buffer.startsWith(m_left) ? buffer.mid(m_left.size()) : buffer) + link.readSerial();
+    }
+    m_tail.clear();
+    // Keep at most the one record a quick second key press may have sent; more than that is a
+    // device that streams, and then only a record that arrives from now on is current.
+    const qsizetype length = std::max(1, wholePart(m_controller.settings().str_len));
+    if (!fresh || pending.size() > 2 * length) {
         link.readSerial();
         buffer.clear();
-        m_tail.clear();
         return;
     }
-    const QByteArray arrived = buffer.startsWith(m_left) ? buffer.mid(m_left.size()) : buffer;
-    buffer = m_tail + arrived;
-    m_tail.clear();
+    buffer = pending;
 }
 
 bool MeasurementReader::waitForRecord(QByteArray& buffer) {

@@ -21,6 +21,14 @@ QString sqlite(const QString& database, const QString& sql) {
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
+// Runs a python3 script with openpyxl; its standard output, trimmed.
+QString python(const QString& script) {
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
 struct Fixture {
     Fixture() : controller(view, dialogs), delivery(controller) {}
     ProgramFolder folder;
@@ -47,6 +55,10 @@ private Q_SLOTS:
     void sqliteLockedDatabaseLosesNothing();
     void tableList();
     void postgresqlRecords();
+    void workbookRows_data();
+    void workbookRows();
+    void workbookFaults_data();
+    void workbookFaults();
 };
 
 void tst_Delivery::tabFields_data() {
@@ -207,6 +219,64 @@ void tst_Delivery::postgresqlRecords() {
     QVERIFY(!Delivery::insertRecord(cluster.url(QStringLiteral("nosuchdb")), QStringLiteral("weighings"),
                                     {QStringLiteral("1")}, &error));
     QVERIFY(!error.isEmpty());
+}
+
+void tst_Delivery::workbookRows_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("row4");
+    QTest::newRow("two fields") << "12.5{TAB}kg{TAB}" << "12.5|'kg'|None";
+    QTest::newRow("text after the last is dropped") << "12.5{TAB}kg" << "12.5|None|None";
+    QTest::newRow("empty first field") << "{TAB}kg{TAB}" << "None|'kg'|None";
+    QTest::newRow("no separator is one field") << "12.5" << "12.5|None|None";
+    QTest::newRow("comma stays text in the C locale") << "12,5{TAB}" << "'12,5'|None|None";
+    QTest::newRow("formula text stays text") << "=1+1{TAB}" << "'=1+1'|None|None";
+}
+
+void tst_Delivery::workbookRows() {
+    QFETCH(QString, text);
+    QFETCH(QString, row4);
+    Fixture f;
+    const QString book = f.folder.file(QStringLiteral("lab.xlsx"));
+    python(QStringLiteral("import openpyxl\nwb = openpyxl.Workbook(); ws = wb.active; ws.title = 'Tabelle1'\n"
+                          "for r in range(1, 4): ws.cell(row=r, column=1, value='v%d' % r)\nwb.save('%1')").arg(book));
+    f.controller.settings().Anwendung = QStringLiteral("Excel-Datei");
+    f.controller.settings().ExcelFile = QStringLiteral("lab.xlsx");
+    f.delivery.DeliverOutput(text);
+    const QString script = QStringLiteral("import openpyxl\nws = openpyxl.load_workbook('%1')['Tabelle1']\n"
+                                          "print('|'.join(repr(ws.cell(row=4, column=c).value) if isinstance("
+                                          "ws.cell(row=4, column=c).value, str) else str(ws.cell(row=4, column=c).value)"
+                                          " for c in range(1, 4)))\nprint(ws['A3'].value)")
+                               .arg(book);
+    QCOMPARE(python(script), row4 + QStringLiteral("\nv3"));
+    QVERIFY(f.dialogs.messages.isEmpty());
+}
+
+void tst_Delivery::workbookFaults_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("message");
+    QTest::newRow("missing workbook") << QByteArray() << true;
+    QTest::newRow("not a zip") << QByteArray("plain text") << true;
+}
+
+void tst_Delivery::workbookFaults() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, message);
+    Fixture f;
+    const QString book = f.folder.file(QStringLiteral("lab.xlsx"));
+    if (!content.isNull()) {
+        QVERIFY(TestFiles::write(book, content));
+    }
+    f.controller.settings().Anwendung = QStringLiteral("Excel-Datei");
+    f.controller.settings().ExcelFile = book;
+    f.delivery.DeliverOutput(QStringLiteral("1{TAB}"));
+    QCOMPARE(f.dialogs.messages.size(), message ? 1 : 0);
+    if (message) {
+        QCOMPARE(f.dialogs.messages.first(),
+                 QStringLiteral("Datei ") + book +
+                     QStringLiteral(" nicht gefunden, bitte prüfen Sie die Einstellungen für Speicherung in einer "
+                                    "Excel-Datei"));
+    }
+    QCOMPARE(TestFiles::read(book), content);
 }
 
 QTEST_GUILESS_MAIN(tst_Delivery)

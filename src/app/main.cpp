@@ -1,6 +1,5 @@
+#include "app/ProgramSession.h"
 #include "app/UnixSignalWatcher.h"
-#include "core/MainController.h"
-#include "core/MainCycle.h"
 #include "core/ProgramDirectory.h"
 #include "core/mainform.h"
 #include "shell/HeadlessDialogs.h"
@@ -48,14 +47,14 @@ int runHeadless(int argc, char** argv, const QString& configuration) {
     ProgramDirectory::set(ProgramDirectory::resolve(QCoreApplication::applicationDirPath()));
     HeadlessMainView view;
     HeadlessDialogs dialogs(ProgramDirectory::path());
-    MainController controller(view, dialogs);
-    MainCycle cycle(controller);
+    ProgramSession session(view, dialogs);
+    MainController& controller = session.controller();
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,
                      &MainController::formUnload);
     QObject::connect(&controller, &MainController::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    if (!controller.formLoad(configuration)) {
+    if (!session.start(configuration)) {
         return 1;
     }
     if (controller.isUnloaded()) {
@@ -70,16 +69,17 @@ int runWindowed(int argc, char** argv, const QString& configuration) {
     ProgramDirectory::set(ProgramDirectory::resolve(QCoreApplication::applicationDirPath()));
     mainform window;
     WidgetDialogs dialogs(&window, ProgramDirectory::path());
-    MainController controller(window, dialogs);
-    MainCycle cycle(controller);
+    ProgramSession session(window, dialogs);
+    MainController& controller = session.controller();
     window.setController(&controller);
+    window.setDesktop(session.windows(), &session.triggerKeys());
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,
                      &MainController::formUnload);
     QObject::connect(&controller, &MainController::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();
-    if (!controller.formLoad(configuration)) {
+    if (!session.start(configuration)) {
         return 1;
     }
     if (controller.isUnloaded()) {

@@ -65,7 +65,7 @@ bool copyFileAtomically(const QString& source, const QString& destination) {
     if (!in.open(QIODevice::ReadOnly)) {
         return false;
     }
-    return AtomicFile::write(destination, in.readAll());
+    return AtomicFile::replace(destination, in.readAll());
 }
 
 } // namespace

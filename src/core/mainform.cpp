@@ -5,9 +5,12 @@
 #include "input/Anzeige.h"
 #include "input/format_def.h"
 #include "input/messwert_def.h"
+#include "output/select_DDEParameter.h"
 #include "shell/HelpWindow.h"
 #include "shell/clsSysTray.h"
 #include "shell/info_box.h"
+#include "triggers/TriggerKeyPoller.h"
+#include "triggers/actionkey_def.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -102,7 +105,7 @@ void mainform::buildMenus() {
     addMenuAction(help, "info", QStringLiteral("&Info"));
 
     // Their windows are not part of this build yet; they stay visible but cannot be chosen.
-    for (const char* name : {"inst_assi", "port", "dde_conn"}) {
+    for (const char* name : {"inst_assi", "port"}) {
         m_actions.value(QLatin1String(name))->setEnabled(false);
     }
 }
@@ -185,6 +188,13 @@ void mainform::setController(MainController* controller) {
     on("quit", [this] { m_controller->quitMenu(); });
     on("language", [this] { m_controller->languageMenu(); });
     on("info", [this] { showInfo(); });
+    on("dde_conn", [this] {
+        select_DDEParameter::showFromMenu(*m_controller, this);
+        // Keys pressed while the window was open must not fire as hotkeys now.
+        if (m_triggerKeys) {
+            m_triggerKeys->discardStalePresses();
+        }
+    });
     on("m_Modus", [this] {
         m_controller->setCycleInterval(0);
         Anzeige window(*m_controller, this);
@@ -193,6 +203,10 @@ void mainform::setController(MainController* controller) {
     on("m_KonfigDatenOut", [this] {
         m_controller->setCycleInterval(0);
         format_def window(*m_controller, this);
+        window.openHotkeys = [this, &window] {
+            actionkey_def hotkeys(*m_controller, &window);
+            hotkeys.exec();
+        };
         window.exec();
     });
     on("m_KonfigDatenIn", [this] {
@@ -215,6 +229,11 @@ void mainform::showHelp() {
     help->setAttribute(Qt::WA_DeleteOnClose);
     help->openPage(HelpWindow::startPage(ProgramDirectory::path()));
     help->show();
+}
+
+void mainform::setDesktop(WindowList* windows, TriggerKeyPoller* triggerKeys) {
+    m_windows = windows;
+    m_triggerKeys = triggerKeys;
 }
 
 QAction* mainform::menuAction(const QString& name) const {

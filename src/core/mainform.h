@@ -9,6 +9,8 @@
 #include <memory>
 
 class MainController;
+class TriggerKeyPoller;
+class WindowList;
 class QAction;
 class QLabel;
 class QMenu;
@@ -24,6 +26,8 @@ public:
     ~mainform() override;
 
     void setController(MainController* controller);
+    // The desktop services the settings windows use; null where the session has no X11.
+    void setDesktop(WindowList* windows, TriggerKeyPoller* triggerKeys);
 
     // A menu entry by its name (load_conf, quit, ...).
     QAction* menuAction(const QString& name) const;
@@ -68,6 +72,8 @@ private:
     void showHelp();
 
     MainController* m_controller = nullptr;
+    WindowList* m_windows = nullptr;
+    TriggerKeyPoller* m_triggerKeys = nullptr;
     QLabel* m_MesswertAnzeige = nullptr;
     QLabel* m_Vorzeichen = nullptr;
     QLabel* m_einheit = nullptr;

@@ -5,6 +5,7 @@
 #include "input/RecordSample.h"
 #include "input/getButtonText.h"
 #include "language/LanguageTable.h"
+#include "triggers/KeyChoices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,27 +36,14 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption) {
     return label;
 }
 
-// Shows a key name in a selection box; a name that is not in the list is kept as typed.
-void showKeyName(QComboBox* box, const QString& name) {
-    box->setCurrentIndex(box->findText(name, Qt::MatchExactly));
-    box->setEditText(name);
-}
-
 } // namespace
 
 QStringList getkey_def::firstKeyNames() {
-    QStringList names = {QStringLiteral("CTRL"), QStringLiteral("ALT"), QStringLiteral("SHIFT"),
-                         QStringLiteral("ESC"), QStringLiteral("PRINT")};
-    names += thirdKeyNames();
-    return names;
+    return KeyChoices::firstKeyNames();
 }
 
 QStringList getkey_def::thirdKeyNames() {
-    QStringList names;
-    for (int key = 1; key <= 12; ++key) {
-        names.append(u'F' + QString::number(key));
-    }
-    return names;
+    return KeyChoices::thirdKeyNames();
 }
 
 getkey_def::getkey_def(MainController& controller, QWidget* parent)
@@ -163,9 +151,9 @@ void getkey_def::load() {
     const Settings& settings = m_controller.settings();
     for (int row = 0; row < RowCount; ++row) {
         const auto& cells = settings.Action[row];
-        showKeyName(m_Combo1[row], cells[1]);
-        showKeyName(m_Combo1[row + RowCount], cells[2]);
-        showKeyName(m_Combo1[row + 2 * RowCount], cells[3]);
+        KeyChoices::showKeyName(m_Combo1[row], cells[1]);
+        KeyChoices::showKeyName(m_Combo1[row + RowCount], cells[2]);
+        KeyChoices::showKeyName(m_Combo1[row + 2 * RowCount], cells[3]);
         m_Text4[row]->setText(cells[4]);
         m_Command1[row]->setText(cells[5]);
         const auto sendResult = RecordSample::wholeNumber16(cells[6]);

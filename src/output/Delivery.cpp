@@ -5,6 +5,7 @@
 #include "core/MainView.h"
 #include "core/ProgramDirectory.h"
 #include "output/KeystrokeOutput.h"
+#include "output/Workbook.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -127,7 +128,26 @@ void Delivery::DeliverOutput(const QString& outputText) {
     }
 }
 
-void Delivery::deliverToWorkbook(const QString&) {}
+void Delivery::deliverToWorkbook(const QString& outputText) {
+    const QString path = m_controller.settings().ExcelFile;
+    // For a workbook a text without any separator is one field.
+    const QStringList fields =
+        outputText.contains(Separator) ? tabFields(outputText) : QStringList{outputText};
+    const Workbook::Result result =
+        Workbook::appendRow(resolvePath(path), QStringLiteral("Tabelle1"), fields);
+    switch (result.error) {
+    case Workbook::Error::None:
+    case Workbook::Error::SheetMissing:
+        break;
+    default:
+        // The workbook cannot be opened or saved: the user must look at the setting.
+        m_controller.dialogs().message(
+            QStringLiteral("Datei ") + path +
+            QStringLiteral(" nicht gefunden, bitte prüfen Sie die Einstellungen für "
+                           "Speicherung in einer Excel-Datei"));
+        break;
+    }
+}
 
 bool Delivery::appendLine(const QString& path, const QString& line) {
     if (path.isEmpty()) {

@@ -1,8 +1,8 @@
 #include "settings/AtomicFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -10,100 +10,69 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace AtomicFile {
-
 namespace {
 
-// Closes the descriptor and removes the temporary file unless released.
-class TemporaryFile {
-public:
-    TemporaryFile(int fd, QByteArray path) : m_fd(fd), m_path(std::move(path)) {}
-    ~TemporaryFile() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        if (!m_path.isEmpty()) {
-            ::unlink(m_path.constData());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int fd() const { return m_fd; }
-    bool close() {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0;
-    }
-    void release() { m_path.clear(); }
-
-private:
-    int m_fd;
-    QByteArray m_path;
-};
-
-bool fail(QString* error, const QString& reason) {
+void setError(QString* error, const QString& reason) {
     if (error) {
         *error = reason;
     }
-    return false;
 }
 
-QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// The rename is only durable once the folder's entry is on disk too.
+void syncFolder(const QString& filePath) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+    const Descriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) {
+        // Some file systems cannot sync a folder; the file itself is already on disk.
+        (void)::fsync(dir.get());
+    }
 }
 
 } // namespace
 
-bool write(const QString& path, const QByteArray& bytes, QString* error) {
-    if (path.isEmpty()) {
-        return fail(error, QStringLiteral("no file name"));
+bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* error) {
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setError(error, file.errorString());
+        return false;
     }
-    const QFileInfo target(path);
-    const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
-    QByteArray pattern =
-        QFile::encodeName(target.absolutePath()) + "/." + QFile::encodeName(target.fileName()) + ".XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        return fail(error, systemError());
+    struct stat original;
+    if (::stat(QFile::encodeName(path).constData(), &original) == 0 &&
+        (original.st_uid != ::geteuid() || original.st_gid != ::getegid())) {
+        // Only a privileged process may give the file away; otherwise it becomes ours.
+        (void)!::fchown(file.handle(), original.st_uid, original.st_gid);
     }
-    TemporaryFile temporary(fd, pattern);
-
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat existing {};
-    const mode_t mode = ::stat(targetPath.constData(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    ::fchmod(fd, mode);
-
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t result =
-            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
-        if (result < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail(error, systemError());
-        }
-        written += result;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        setError(error, file.errorString());
+        file.cancelWriting();
+        return false;
     }
-    if (::fsync(fd) != 0) {
-        return fail(error, systemError());
+    if (::fsync(file.handle()) != 0) {
+        setError(error, QString::fromLocal8Bit(std::strerror(errno)));
+        file.cancelWriting();
+        return false;
     }
-    if (!temporary.close()) {
-        return fail(error, systemError());
+    if (!file.commit()) {
+        setError(error, file.errorString());
+        return false;
     }
-    if (::rename(pattern.constData(), targetPath.constData()) != 0) {
-        return fail(error, systemError());
-    }
-    temporary.release();
-    // The rename itself must reach the disk too.
-    const int directory =
-        ::open(QFile::encodeName(target.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (directory >= 0) {
-        ::fsync(directory);
-        ::close(directory);
-    }
+    syncFolder(QFileInfo(path).canonicalFilePath());
     return true;
 }
-
-} // namespace AtomicFile

@@ -197,5 +197,5 @@ bool IniDocument::save(const QString& path) const {
     if (path.isEmpty()) {
         return false;
     }
-    return AtomicFile::write(path, toBytes());
+    return AtomicFile::replace(path, toBytes());
 }

@@ -25,8 +25,8 @@ PrivateBus::~PrivateBus() {
 
 bool PrivateBus::start() {
     m_daemon.setProgram(QStringLiteral("dbus-daemon"));
-    m_daemon.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
-                           QStringLiteral("--print-address=1")});
+    m_daemon.setArguments(
+        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     m_daemon.setProcessChannelMode(QProcess::SeparateChannels);
     m_daemon.start();
     if (!m_daemon.waitForStarted(10000)) {
@@ -63,7 +63,8 @@ PrivateBus::Result PrivateBus::run(const QString& program, const QStringList& ar
     if (process.state() != QProcess::NotRunning) {
         loop.exec();
     }
-    result.finished = process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit &&
+    result.finished = process.state() == QProcess::NotRunning &&
+                      process.exitStatus() == QProcess::NormalExit &&
                       process.error() != QProcess::FailedToStart;
     if (process.state() != QProcess::NotRunning) {
         process.kill();

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void withoutLanguageFileTakesEnglish();
     void followsTheSimulator_data();
     void followsTheSimulator();
+    void timedRunSendsTheCount();
 };
 
 void tst_headless::startAndStopBySignal_data() {
@@ -162,6 +163,38 @@ void tst_headless::followsTheSimulator() {
     QVERIFY2(status.contains(serial ? "status: Device activated COM7" : "status: Device activated TCP/IP"),
              status.constData());
     QVERIFY(TestFiles::read(folder.file(QStringLiteral("protocol.txt"))).contains("Command: 12.50 g\r\n"));
+}
+
+void tst_headless::timedRunSendsTheCount() {
+    ProgramFolder folder;
+    DeviceSimulator simulator;
+    QVERIFY(simulator.start({QStringLiteral("--interval"), QStringLiteral("100"), QStringLiteral("--ramp"),
+                             QStringLiteral("1:900:1")}));
+    // Three values one second apart, starting with the program.
+    folder.writeConfiguration(
+        QStringLiteral("standard.cfg"),
+        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
+            "\n[Mode]\nmodus=TIMER\nactiv=1\nint_modus=1\nanz_mess=3\n[Intervall]\nint_sek=1\n"
+            "[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\nFormat={Messwert}\n");
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QVERIFY(kelvane.waitForError("( 3)", 15000));
+    // Let further values arrive: the count is reached, nothing more is sent.
+    QTest::qWait(1500);
+    QVERIFY(kelvane.signalAndWait(SIGTERM));
+    const QList<QByteArray> lines = TestFiles::read(folder.file(QStringLiteral("values.txt"))).split('\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines.last().isEmpty());
+    // About one second (ten simulator values) apart, in order.
+    double previous = -1.0;
+    for (int i = 0; i < 3; ++i) {
+        const double value = lines.at(i).trimmed().toDouble();
+        if (previous >= 0.0) {
+            QVERIFY2(value - previous >= 5.0 && value - previous <= 20.0, lines.at(i).constData());
+        }
+        previous = value;
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_headless)

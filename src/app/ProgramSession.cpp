@@ -12,6 +12,11 @@ ProgramSession::ProgramSession(MainView& view, Dialogs& dialogs)
     m_cycle.setTriggerKeys(&m_triggerKeys);
     QObject::connect(&m_controller, &MainController::ddeCommandRequested, &m_controller,
                      [this] { DDE_Verbindung(m_controller); });
+    QObject::connect(&m_controller, &MainController::targetLookupRequested, &m_controller, [this] {
+        if (m_platform.windows) {
+            m_target.FindWindowByTitle();
+        }
+    });
 }
 
 bool ProgramSession::start(const QString& configuration) {

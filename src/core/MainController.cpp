@@ -197,6 +197,9 @@ void MainController::LoadConfiguration(const QString& path) {
     }
     m_view.setStatus1Text(2, m_settings.Anwendung);
     m_view.setStatus1Text(3, m_settings.Format);
+    if (!path.isEmpty()) {
+        Q_EMIT targetLookupRequested();
+    }
 }
 
 void MainController::applyLinkSettings() {

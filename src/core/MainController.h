@@ -114,6 +114,8 @@ Q_SIGNALS:
     void deliveryRequested(const QString& outputText);
     // A device answered a command while the DDE client is the target.
     void ddeCommandRequested();
+    // A configuration was loaded from a file: the target window is looked up by its title.
+    void targetLookupRequested();
     // The shutdown has run; the program ends.
     void ended();
     // One tick of the main cycle is due.

@@ -14,7 +14,9 @@ public:
         HeadlessMainView::setStatusText(text);
     }
     void hideToTray() override { ++hides; }
+    bool isMinimized() const override { return minimized; }
 
     QStringList statusWrites;
     int hides = 0;
+    bool minimized = false;
 };

@@ -1,5 +1,6 @@
 #include "settings/IniAccess.h"
 #include "support/DeviceSimulator.h"
+#include "support/PostgresCluster.h"
 #include "support/ProcessRunner.h"
 #include "support/ProgramFolder.h"
 #include "support/TestFiles.h"
@@ -9,8 +10,16 @@
 #include <csignal>
 
 namespace {
-const QByteArray OfflineLink = "[Port settings]\nportnum=99\n";
+
+QString runTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
+
+const QByteArray OfflineLink = "[Port settings]\nportnum=99\n";
+} // namespace
 
 class tst_headless : public QObject {
     Q_OBJECT
@@ -25,6 +34,8 @@ private Q_SLOTS:
     void followsTheSimulator_data();
     void followsTheSimulator();
     void timedRunSendsTheCount();
+    void deliversIntoFilesAndDatabases_data();
+    void deliversIntoFilesAndDatabases();
 };
 
 void tst_headless::startAndStopBySignal_data() {
@@ -192,6 +203,91 @@ void tst_headless::timedRunSendsTheCount() {
         const double value = lines.at(i).trimmed().toDouble();
         if (previous >= 0.0) {
             QVERIFY2(value - previous >= 5.0 && value - previous <= 20.0, lines.at(i).constData());
+        }
+        previous = value;
+    }
+}
+
+void tst_headless::deliversIntoFilesAndDatabases_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("workbook") << QStringLiteral("Excel-Datei");
+    QTest::newRow("SQLite database") << QStringLiteral("sqlite");
+    QTest::newRow("PostgreSQL server") << QStringLiteral("postgresql");
+}
+
+void tst_headless::deliversIntoFilesAndDatabases() {
+    QFETCH(QString, target);
+    ProgramFolder folder;
+    PostgresCluster cluster;
+    QByteArray anwendung;
+    if (target == QLatin1String("Excel-Datei")) {
+        runTool(QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("import openpyxl\nwb = openpyxl.Workbook(); wb.active.title = "
+                                "'Tabelle1'\nwb.active['A1'] = 'Wert'\nwb.save('%1')")
+                     .arg(folder.file(QStringLiteral("lab.xlsx")))});
+        anwendung = "Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n";
+    } else if (target == QLatin1String("sqlite")) {
+        runTool(QStringLiteral("sqlite3"), {folder.file(QStringLiteral("lab.db")),
+                                            QStringLiteral("CREATE TABLE w (value REAL, unit TEXT);")});
+        anwendung = "Anwendung=Access-Datenbank\nAccessFile=lab.db\nAccessTable=w\n";
+    } else {
+        if (!cluster.start()) {
+            QSKIP(qPrintable(cluster.reason()));
+        }
+        cluster.psql(QStringLiteral("CREATE TABLE w (value numeric, unit text);"));
+        anwendung = "Anwendung=Access-Datenbank\nAccessFile=" + cluster.url().toUtf8() + "\nAccessTable=w\n";
+    }
+    DeviceSimulator simulator;
+    QVERIFY(simulator.start({QStringLiteral("--interval"), QStringLiteral("150"), QStringLiteral("--ramp"),
+                             QStringLiteral("10:90:0.25")}));
+    folder.writeConfiguration(
+        QStringLiteral("standard.cfg"),
+        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
+            "\n[Anwendung]\n" + anwendung + "Format={Messwert}{TAB}{Einheit}{TAB}\n");
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    // Rows as "value|unit", read back by the database's or the workbook's own tool.
+    const auto rows = [&] {
+        QString text;
+        if (target == QLatin1String("Excel-Datei")) {
+            text = runTool(
+                QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("import openpyxl\nws = openpyxl.load_workbook('%1')['Tabelle1']\n"
+                                "print(ws['A1'].value)\n"
+                                "for r in ws.iter_rows(min_row=2, values_only=True): print('%s|%s' % r[:2])")
+                     .arg(folder.file(QStringLiteral("lab.xlsx")))});
+            if (!text.startsWith(QLatin1String("Wert\n"))) {
+                return QStringList();
+            }
+            text = text.mid(5);
+        } else if (target == QLatin1String("sqlite")) {
+            text = runTool(QStringLiteral("sqlite3"),
+                           {folder.file(QStringLiteral("lab.db")),
+                            QStringLiteral("SELECT value, unit FROM w ORDER BY rowid;")});
+        } else {
+            text = cluster.psql(QStringLiteral("SELECT value, unit FROM w ORDER BY value;"));
+        }
+        return text.isEmpty() ? QStringList() : text.split(u'\n');
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(rows().size() >= 4, 15000);
+    QVERIFY(kelvane.signalAndWait(SIGTERM));
+    QCOMPARE(kelvane.exitCode(), 0);
+    QVERIFY2(!kelvane.standardError().contains("message:"), kelvane.standardError().constData());
+    // Every value arrived as a number, in order, none lost between the first and the last.
+    const QStringList delivered = rows();
+    double previous = 0.0;
+    for (int i = 0; i < delivered.size(); ++i) {
+        const QStringList fields = delivered.at(i).split(u'|');
+        QCOMPARE(fields.size(), 2);
+        QCOMPARE(fields.at(1), QStringLiteral("g"));
+        bool ok = false;
+        const double value = fields.at(0).toDouble(&ok);
+        QVERIFY2(ok, qPrintable(delivered.at(i)));
+        if (i > 0) {
+            QCOMPARE(value - previous, 0.25);
         }
         previous = value;
     }

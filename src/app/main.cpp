@@ -4,6 +4,7 @@
 #include "core/mainform.h"
 #include "shell/HeadlessDialogs.h"
 #include "shell/HeadlessMainView.h"
+#include "shell/SetupAssistant.h"
 #include "shell/WidgetDialogs.h"
 
 #include <QApplication>
@@ -73,6 +74,9 @@ int runWindowed(int argc, char** argv, const QString& configuration) {
     MainController& controller = session.controller();
     window.setController(&controller);
     window.setDesktop(session.windows(), &session.triggerKeys());
+    dialogs.portSettingsWindow = [&controller, &session, &window](const QString& callerTag) {
+        SetupAssistant::showPortSettings(controller, session.windows(), &window, callerTag);
+    };
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,
                      &MainController::formUnload);

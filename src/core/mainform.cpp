@@ -7,6 +7,7 @@
 #include "input/messwert_def.h"
 #include "output/select_DDEParameter.h"
 #include "shell/HelpWindow.h"
+#include "shell/SetupAssistant.h"
 #include "shell/clsSysTray.h"
 #include "shell/info_box.h"
 #include "triggers/TriggerKeyPoller.h"
@@ -103,11 +104,6 @@ void mainform::buildMenus() {
     QMenu* help = addMenu("help", QStringLiteral("&Hilfe"));
     addMenuAction(help, "showhelp", QStringLiteral("&Hilfe"));
     addMenuAction(help, "info", QStringLiteral("&Info"));
-
-    // Their windows are not part of this build yet; they stay visible but cannot be chosen.
-    for (const char* name : {"inst_assi", "port"}) {
-        m_actions.value(QLatin1String(name))->setEnabled(false);
-    }
 }
 
 void mainform::buildDisplay() {
@@ -195,6 +191,18 @@ void mainform::setController(MainController* controller) {
             m_triggerKeys->discardStalePresses();
         }
     });
+    on("inst_assi", [this] {
+        SetupAssistant::run(*m_controller, m_windows, this);
+        if (m_triggerKeys) {
+            m_triggerKeys->discardStalePresses();
+        }
+    });
+    on("port", [this] {
+        SetupAssistant::portMenu(*m_controller, m_windows, this);
+        if (m_triggerKeys) {
+            m_triggerKeys->discardStalePresses();
+        }
+    });
     on("m_Modus", [this] {
         m_controller->setCycleInterval(0);
         Anzeige window(*m_controller, this);
@@ -206,6 +214,9 @@ void mainform::setController(MainController* controller) {
         window.openHotkeys = [this, &window] {
             actionkey_def hotkeys(*m_controller, &window);
             hotkeys.exec();
+        };
+        window.openTarget = [this, &window] {
+            SetupAssistant::showTarget(*m_controller, m_windows, &window, QStringLiteral("format_def"));
         };
         window.exec();
     });

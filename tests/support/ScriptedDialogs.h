@@ -61,11 +61,13 @@ private:
         return answer;
     }
     static std::optional<QString> takeFile(std::deque<std::optional<QString>>& queue) {
-        if (queue.empty()) {
-            return std::nullopt;
+        std::optional<QString> value;
+        if (!queue.empty()) {
+            if (queue.front().has_value()) {
+                value.emplace(*queue.front());
+            }
+            queue.pop_front();
         }
-        auto value = queue.front();
-        queue.pop_front();
         return value;
     }
 };

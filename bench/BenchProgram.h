@@ -24,10 +24,10 @@ struct BenchProgram {
         language.setValue(QStringLiteral("ENGLISH"), QStringLiteral("TextMesswert"), QStringLiteral("Value"));
         language.save(dir.filePath(QStringLiteral("language.ini")));
         Settings settings;
-        ConfigurationFile::read(IniDocument::fromBytes(portSettings +
-                                                       "[Mode]\nmodus=PRINT\n[Anwendung]\nAnwendung=Text-Datei\n"
-                                                       "TextFile=values.txt\nFormat={Value}\n"),
-                                IniDocument(), settings);
+        ConfigurationFile::read(
+            IniDocument::fromBytes(portSettings + "[Mode]\nmodus=PRINT\n[Anwendung]\nAnwendung=Text-Datei\n"
+                                                  "TextFile=values.txt\nFormat={Value}\n"),
+            IniDocument(), settings);
         ConfigurationFile::save(settings, dir.filePath(QStringLiteral("standard.cfg")));
     }
     QTemporaryDir dir;

@@ -43,8 +43,8 @@ void run(const QString& simulator, const QStringList& mode, const char* label, i
         std::fprintf(stderr, "the simulator did not start\n");
         return;
     }
-    BenchProgram program("[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(port) +
-                         "\n");
+    BenchProgram program(
+        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(port) + "\n");
     program.controller.formLoad();
     int transfers = 0;
     QObject::connect(&program.cycle, &MainCycle::transferred, [&transfers] { ++transfers; });
@@ -56,7 +56,8 @@ void run(const QString& simulator, const QStringList& mode, const char* label, i
     loop.exec();
     const double used = cpuSeconds() - before;
     const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
-    std::printf("%s: %.1f %% of one core over %.1f s (%.3f s processor time), %d values delivered (%.0f per second)\n",
+    std::printf("%s: %.1f %% of one core over %.1f s (%.3f s processor time), %d values delivered (%.0f per "
+                "second)\n",
                 label, 100.0 * used / elapsed, elapsed, used, transfers, transfers / elapsed);
     program.controller.formUnload();
     device.terminate();
@@ -68,8 +69,10 @@ void run(const QString& simulator, const QStringList& mode, const char* label, i
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
-    const QString simulator = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../kelvane-devsim"));
+    const QString simulator =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../kelvane-devsim"));
     run(simulator, {QStringLiteral("--mode"), QStringLiteral("demand")}, "online, device silent", seconds);
-    run(simulator, {QStringLiteral("--mode"), QStringLiteral("continuous")}, "online, device streaming", seconds);
+    run(simulator, {QStringLiteral("--mode"), QStringLiteral("continuous")}, "online, device streaming",
+        seconds);
     return 0;
 }

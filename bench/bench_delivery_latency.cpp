@@ -118,10 +118,12 @@ int main(int argc, char** argv) {
     }
     std::sort(latencies.begin(), latencies.end());
     const auto at = [&](double fraction) {
-        return latencies[std::min(latencies.size() - 1, static_cast<std::size_t>(fraction * latencies.size()))];
+        return latencies[std::min(latencies.size() - 1,
+                                  static_cast<std::size_t>(fraction * latencies.size()))];
     };
-    std::printf("delivery latency over %d records (TCP loopback, text file, every line checked): median %.3f ms, "
-                "p99 %.3f ms, max %.3f ms\n",
-                records, at(0.5), at(0.99), latencies.back());
+    std::printf(
+        "delivery latency over %d records (TCP loopback, text file, every line checked): median %.3f ms, "
+        "p99 %.3f ms, max %.3f ms\n",
+        records, at(0.5), at(0.99), latencies.back());
     return 0;
 }

@@ -224,12 +224,18 @@ void tst_Delivery::postgresqlRecords() {
 void tst_Delivery::workbookRows_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("row4");
-    QTest::newRow("two fields") << "12.5{TAB}kg{TAB}" << "12.5|'kg'|None";
-    QTest::newRow("text after the last is dropped") << "12.5{TAB}kg" << "12.5|None|None";
-    QTest::newRow("empty first field") << "{TAB}kg{TAB}" << "None|'kg'|None";
-    QTest::newRow("no separator is one field") << "12.5" << "12.5|None|None";
-    QTest::newRow("comma stays text in the C locale") << "12,5{TAB}" << "'12,5'|None|None";
-    QTest::newRow("formula text stays text") << "=1+1{TAB}" << "'=1+1'|None|None";
+    QTest::newRow("two fields") << "12.5{TAB}kg{TAB}"
+                                << "12.5|'kg'|None";
+    QTest::newRow("text after the last is dropped") << "12.5{TAB}kg"
+                                                    << "12.5|None|None";
+    QTest::newRow("empty first field") << "{TAB}kg{TAB}"
+                                       << "None|'kg'|None";
+    QTest::newRow("no separator is one field") << "12.5"
+                                               << "12.5|None|None";
+    QTest::newRow("comma stays text in the C locale") << "12,5{TAB}"
+                                                      << "'12,5'|None|None";
+    QTest::newRow("formula text stays text") << "=1+1{TAB}"
+                                             << "'=1+1'|None|None";
 }
 
 void tst_Delivery::workbookRows() {
@@ -238,15 +244,17 @@ void tst_Delivery::workbookRows() {
     Fixture f;
     const QString book = f.folder.file(QStringLiteral("lab.xlsx"));
     python(QStringLiteral("import openpyxl\nwb = openpyxl.Workbook(); ws = wb.active; ws.title = 'Tabelle1'\n"
-                          "for r in range(1, 4): ws.cell(row=r, column=1, value='v%d' % r)\nwb.save('%1')").arg(book));
+                          "for r in range(1, 4): ws.cell(row=r, column=1, value='v%d' % r)\nwb.save('%1')")
+               .arg(book));
     f.controller.settings().Anwendung = QStringLiteral("Excel-Datei");
     f.controller.settings().ExcelFile = QStringLiteral("lab.xlsx");
     f.delivery.DeliverOutput(text);
-    const QString script = QStringLiteral("import openpyxl\nws = openpyxl.load_workbook('%1')['Tabelle1']\n"
-                                          "print('|'.join(repr(ws.cell(row=4, column=c).value) if isinstance("
-                                          "ws.cell(row=4, column=c).value, str) else str(ws.cell(row=4, column=c).value)"
-                                          " for c in range(1, 4)))\nprint(ws['A3'].value)")
-                               .arg(book);
+    const QString script =
+        QStringLiteral("import openpyxl\nws = openpyxl.load_workbook('%1')['Tabelle1']\n"
+                       "print('|'.join(repr(ws.cell(row=4, column=c).value) if isinstance("
+                       "ws.cell(row=4, column=c).value, str) else str(ws.cell(row=4, column=c).value)"
+                       " for c in range(1, 4)))\nprint(ws['A3'].value)")
+            .arg(book);
     QCOMPARE(python(script), row4 + QStringLiteral("\nv3"));
     QVERIFY(f.dialogs.messages.isEmpty());
 }
@@ -271,10 +279,11 @@ void tst_Delivery::workbookFaults() {
     f.delivery.DeliverOutput(QStringLiteral("1{TAB}"));
     QCOMPARE(f.dialogs.messages.size(), message ? 1 : 0);
     if (message) {
-        QCOMPARE(f.dialogs.messages.first(),
-                 QStringLiteral("Datei ") + book +
-                     QStringLiteral(" nicht gefunden, bitte prüfen Sie die Einstellungen für Speicherung in einer "
-                                    "Excel-Datei"));
+        QCOMPARE(
+            f.dialogs.messages.first(),
+            QStringLiteral("Datei ") + book +
+                QStringLiteral(" nicht gefunden, bitte prüfen Sie die Einstellungen für Speicherung in einer "
+                               "Excel-Datei"));
     }
     QCOMPARE(TestFiles::read(book), content);
 }

@@ -49,7 +49,8 @@ void MeasurementReader::discardOldData() {
     const bool fresh = m_sinceLastRead.isValid() && m_sinceLastRead.elapsed() <= FreshDataMilliseconds;
     QByteArray pending;
     if (fresh) {
-        pending = m_tail + (buffer.startsWith(m_left) ? buffer.mid(m_left.size()) : buffer) + link.readSerial();
+        pending =
+            m_tail + (buffer.startsWith(m_left) ? buffer.mid(m_left.size()) : buffer) + link.readSerial();
     }
     m_tail.clear();
     // Keep at most the one record a quick second key press may have sent; more than that is a

@@ -115,15 +115,15 @@ std::optional<RecordTemplate> RecordTemplate::parse(const QString& text, int def
     return result;
 }
 
-std::optional<RecordTemplate::Field> RecordTemplate::parseField(const QString& spec, int defaultDecimals,
+std::optional<RecordTemplate::Field> RecordTemplate::parseField(const QString& fieldText, int defaultDecimals,
                                                                 const QByteArray& unit, QString* error) {
-    const qsizetype colon = spec.indexOf(u':');
-    const QString name = colon < 0 ? spec : spec.left(colon);
-    const QString argument = colon < 0 ? QString() : spec.mid(colon + 1);
+    const qsizetype colon = fieldText.indexOf(u':');
+    const QString name = colon < 0 ? fieldText : fieldText.left(colon);
+    const QString argument = colon < 0 ? QString() : fieldText.mid(colon + 1);
     const bool hasArgument = colon >= 0;
     Field field;
     const auto invalid = [&] {
-        *error = QStringLiteral("invalid field {%1} in the format").arg(spec);
+        *error = QStringLiteral("invalid field {%1} in the format").arg(fieldText);
         return std::nullopt;
     };
 
@@ -149,8 +149,9 @@ std::optional<RecordTemplate::Field> RecordTemplate::parseField(const QString& s
         }
         // Room for at least "0.", the decimals and nothing else.
         if (field.decimals > 0 && field.width < field.decimals + 2) {
-            *error =
-                QStringLiteral("the field {%1} is too narrow for %2 decimals").arg(spec).arg(field.decimals);
+            *error = QStringLiteral("the field {%1} is too narrow for %2 decimals")
+                         .arg(fieldText)
+                         .arg(field.decimals);
             return std::nullopt;
         }
     } else if (name == u"UNIT") {
@@ -161,14 +162,14 @@ std::optional<RecordTemplate::Field> RecordTemplate::parseField(const QString& s
         }
         if (unit.size() > field.width) {
             *error = QStringLiteral("the unit \"%1\" does not fit the field {%2}")
-                         .arg(QString::fromLatin1(unit), spec);
+                         .arg(QString::fromLatin1(unit), fieldText);
             return std::nullopt;
         }
         if (field.width == 0) {
             return invalid();
         }
     } else {
-        *error = QStringLiteral("unknown field {%1} in the format").arg(spec);
+        *error = QStringLiteral("unknown field {%1} in the format").arg(fieldText);
         return std::nullopt;
     }
     return field;

@@ -37,8 +37,8 @@ private:
     };
 
     RecordTemplate() = default;
-    static std::optional<Field> parseField(const QString& spec, int defaultDecimals, const QByteArray& unit,
-                                           QString* error);
+    static std::optional<Field> parseField(const QString& fieldText, int defaultDecimals,
+                                           const QByteArray& unit, QString* error);
     QByteArray valueText(const Field& field, double value) const;
     bool shownNegative(double value) const;
 

@@ -13,7 +13,10 @@
 // Kelvane's logic in this process, silent, in a temporary program directory, delivering every
 // value to a text file.
 struct BenchProgram {
-    explicit BenchProgram(const QByteArray& portSettings)
+    // target: the [Anwendung] keys; by default every value is a line of a text file.
+    explicit BenchProgram(
+        const QByteArray& portSettings,
+        const QByteArray& target = "Anwendung=Text-Datei\nTextFile=values.txt\nFormat={Value}\n")
         : dialogs(dir.path(), nullptr), controller(view, dialogs), cycle(controller) {
         ProgramDirectory::set(dir.path());
         IniDocument kelvaneIni;
@@ -25,8 +28,7 @@ struct BenchProgram {
         language.save(dir.filePath(QStringLiteral("language.ini")));
         Settings settings;
         ConfigurationFile::read(
-            IniDocument::fromBytes(portSettings + "[Mode]\nmodus=PRINT\n[Anwendung]\nAnwendung=Text-Datei\n"
-                                                  "TextFile=values.txt\nFormat={Value}\n"),
+            IniDocument::fromBytes(portSettings + "[Mode]\nmodus=PRINT\n[Anwendung]\n" + target),
             IniDocument(), settings);
         ConfigurationFile::save(settings, dir.filePath(QStringLiteral("standard.cfg")));
     }

@@ -1,0 +1,146 @@
+// Latency from the last byte of a record on the link to the last keystroke of its output text
+// injected into the X display (a private Xvfb; target "*free*", the focused window), over 300
+// records 30 ms apart. Prints the median, the 99th percentile and the maximum. Needs Xvfb.
+
+#include "BenchProgram.h"
+#include "output/TargetApplication.h"
+#include "platform/PlatformFactory.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A listening loopback socket on a free port, closed with the object.
+struct Listener {
+    Listener() {
+        fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(fd, 8);
+        socklen_t length = sizeof address;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+    }
+    ~Listener() { ::close(fd); }
+    int fd = -1;
+    quint16 port = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int records = argc > 1 ? std::atoi(argv[1]) : 300;
+
+    QProcess server;
+    server.start(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                  QStringLiteral("1024x768x24")});
+    QByteArray number;
+    const QDeadlineTimer started(20000);
+    while (!number.contains('\n') && !started.hasExpired() && server.waitForReadyRead(1000)) {
+        number += server.readAllStandardOutput();
+    }
+    if (number.trimmed().isEmpty()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    qputenv("DISPLAY", ':' + number.trimmed());
+
+    Listener listener;
+    std::vector<Clock::time_point> sent(static_cast<std::size_t>(records));
+    std::vector<Clock::time_point> delivered;
+    delivered.reserve(static_cast<std::size_t>(records));
+    std::atomic<bool> deviceFailed{false};
+
+    std::thread device([&] {
+        // The program connects more than once during start-up; the last connection is live.
+        int connection = -1;
+        for (int i = 0; i < 2; ++i) {
+            const int accepted = ::accept(listener.fd, nullptr, nullptr);
+            if (connection >= 0) {
+                ::close(connection);
+            }
+            connection = accepted;
+        }
+        for (int i = 0; i < records; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            char record[64];
+            std::snprintf(record, sizeof record, "N     +   %6.2f g  \r\n", 100.0 + i * 0.01);
+            sent[static_cast<std::size_t>(i)] = Clock::now();
+            if (::write(connection, record, 22) != 22) {
+                deviceFailed = true;
+                break;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ::close(connection);
+    });
+
+    BenchProgram program("[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
+                             QByteArray::number(listener.port) + "\n",
+                         "Anwendung=*free*\nFormat={Value}{TAB}g{ENTER}\n");
+    PlatformServices platform = PlatformFactory::create();
+    if (!platform.available()) {
+        std::fprintf(stderr, "%s\n", qPrintable(PlatformFactory::unavailableText()));
+        return 1;
+    }
+    TargetApplication target(program.controller, platform.windows.get(), platform.keyboard.get());
+    program.cycle.delivery().setKeystrokeOutput(&target);
+    QObject::connect(&program.cycle, &MainCycle::transferred, [&] {
+        delivered.push_back(Clock::now());
+        if (static_cast<int>(delivered.size()) == records) {
+            QCoreApplication::quit();
+        }
+    });
+    // Ends the run if records go missing.
+    QTimer::singleShot(records * 30 + 20000, &app, &QCoreApplication::quit);
+    if (!program.controller.formLoad()) {
+        std::fprintf(stderr, "start-up failed\n");
+        return 1;
+    }
+    app.exec();
+    program.controller.formUnload();
+    device.join();
+
+    if (static_cast<int>(delivered.size()) != records || deviceFailed) {
+        std::printf("keystroke latency: %zu of %d records typed\n", delivered.size(), records);
+        return 1;
+    }
+    std::vector<double> latencies;
+    for (int i = 0; i < records; ++i) {
+        latencies.push_back(std::chrono::duration<double, std::milli>(delivered[static_cast<std::size_t>(i)] -
+                                                                      sent[static_cast<std::size_t>(i)])
+                                .count());
+    }
+    std::sort(latencies.begin(), latencies.end());
+    const auto at = [&](double fraction) {
+        return latencies[std::min(latencies.size() - 1,
+                                  static_cast<std::size_t>(fraction * latencies.size()))];
+    };
+    std::printf(
+        "keystroke latency over %d records (TCP loopback to XTest on Xvfb, 9 keys each): median %.3f ms, "
+        "p99 %.3f ms, max %.3f ms\n",
+        records, at(0.5), at(0.99), latencies.back());
+    return 0;
+}

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # build
-  build-essential cmake ninja-build pkg-config clang-format ccache
+  build-essential cmake ninja-build pkg-config clang-format
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
   libqt6sql6-sqlite libqt6sql6-psql libqt6svg6

@@ -122,6 +122,11 @@ int main(int argc, char** argv) {
     app.exec();
     program.controller.formUnload();
     device.join();
+    // The display connections close before the display itself.
+    program.cycle.delivery().setKeystrokeOutput(nullptr);
+    platform = PlatformServices{};
+    server.terminate();
+    server.waitForFinished(5000);
 
     if (static_cast<int>(delivered.size()) != records || deviceFailed) {
         std::printf("keystroke latency: %zu of %d records typed\n", delivered.size(), records);

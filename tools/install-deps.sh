@@ -14,7 +14,7 @@ PACKAGES=(
   # workbooks
   libzip-dev libpugixml-dev
   # test peers
-  xvfb xterm xdotool x11-utils x11-xkb-utils socat dbus libglib2.0-bin
+  xvfb xterm xdotool x11-utils x11-xkb-utils openbox socat dbus libglib2.0-bin
   sqlite3 python3-openpyxl postgresql
 )
 

@@ -1,23 +1,27 @@
 #pragma once
 
-#include "core/MainController.h"
-#include "core/MainCycle.h"
-#include "core/ProgramDirectory.h"
-#include "settings/ConfigurationFile.h"
-#include "settings/IniDocument.h"
-#include "shell/HeadlessDialogs.h"
-#include "shell/HeadlessMainView.h"
+#include "app/HeadlessDialogs.h"
+#include "app/HeadlessMainView.h"
+#include "base/config/ConfigurationFile.h"
+#include "base/files/IniDocument.h"
+#include "base/files/ProgramDirectory.h"
+#include "base/session/ProgramSession.h"
 
 #include <QTemporaryDir>
 
-// Kelvane's logic in this process, silent, in a temporary program directory, delivering every
-// value to a text file.
+// Kelvane's program in this process, silent, in a temporary program directory, delivering every
+// value to a text file unless told otherwise.
 struct BenchProgram {
     // target: the [Anwendung] keys; by default every value is a line of a text file.
     explicit BenchProgram(
         const QByteArray& portSettings,
-        const QByteArray& target = "Anwendung=Text-Datei\nTextFile=values.txt\nFormat={Value}\n")
-        : dialogs(dir.path(), nullptr), controller(view, dialogs), cycle(controller) {
+        const QByteArray& target = "Anwendung=Text-Datei\nTextFile=values.txt\nFormat={Value}\n",
+        const ProgramSession::Desktop& desktop = {})
+        : dialogs(prepare(dir, portSettings, target), nullptr), session(view, dialogs, desktop) {}
+
+    // The program directory with kelvane.ini, a one-text language file and standard.cfg.
+    static QString prepare(const QTemporaryDir& dir, const QByteArray& portSettings,
+                           const QByteArray& target) {
         ProgramDirectory::set(dir.path());
         IniDocument kelvaneIni;
         kelvaneIni.setValue(QStringLiteral("waittime"), QStringLiteral("m_waittime"), QStringLiteral("1"));
@@ -31,10 +35,11 @@ struct BenchProgram {
             IniDocument::fromBytes(portSettings + "[Mode]\nmodus=PRINT\n[Anwendung]\n" + target),
             IniDocument(), settings);
         ConfigurationFile::save(settings, dir.filePath(QStringLiteral("standard.cfg")));
+        return dir.path();
     }
+
     QTemporaryDir dir;
     HeadlessMainView view{qEnvironmentVariableIsSet("BENCH_VERBOSE") ? stderr : nullptr};
     HeadlessDialogs dialogs;
-    MainController controller;
-    MainCycle cycle;
+    ProgramSession session;
 };

@@ -45,9 +45,9 @@ void run(const QString& simulator, const QStringList& mode, const char* label, i
     }
     BenchProgram program(
         "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(port) + "\n");
-    program.controller.formLoad();
+    program.session.start({});
     int transfers = 0;
-    QObject::connect(&program.cycle, &MainCycle::transferred, [&transfers] { ++transfers; });
+    QObject::connect(&program.session.cycle(), &MainCycle::transferred, [&transfers] { ++transfers; });
     const double before = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
@@ -59,7 +59,7 @@ void run(const QString& simulator, const QStringList& mode, const char* label, i
     std::printf("%s: %.1f %% of one core over %.1f s (%.3f s processor time), %d values delivered (%.0f per "
                 "second)\n",
                 label, 100.0 * used / elapsed, elapsed, used, transfers, transfers / elapsed);
-    program.controller.formUnload();
+    program.session.controller().shutdown();
     device.terminate();
     device.waitForFinished(5000);
 }

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
 
     BenchProgram program("[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
                          QByteArray::number(listener.port) + "\n");
-    QObject::connect(&program.cycle, &MainCycle::transferred, [&] {
+    QObject::connect(&program.session.cycle(), &MainCycle::transferred, [&] {
         delivered.push_back(Clock::now());
         if (static_cast<int>(delivered.size()) == records) {
             QCoreApplication::quit();
@@ -88,12 +88,12 @@ int main(int argc, char** argv) {
     });
     // Ends the run if records go missing.
     QTimer::singleShot(records * 30 + 20000, &app, &QCoreApplication::quit);
-    if (!program.controller.formLoad()) {
+    if (!program.session.start({})) {
         std::fprintf(stderr, "start-up failed\n");
         return 1;
     }
     app.exec();
-    program.controller.formUnload();
+    program.session.controller().shutdown();
     device.join();
 
     QFile values(program.dir.filePath(QStringLiteral("values.txt")));

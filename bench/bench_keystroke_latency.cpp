@@ -3,7 +3,6 @@
 // records 30 ms apart. Prints the median, the 99th percentile and the maximum. Needs Xvfb.
 
 #include "BenchProgram.h"
-#include "output/TargetApplication.h"
 #include "platform/PlatformFactory.h"
 
 #include <QCoreApplication>
@@ -17,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -97,17 +97,17 @@ int main(int argc, char** argv) {
         ::close(connection);
     });
 
-    BenchProgram program("[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
-                             QByteArray::number(listener.port) + "\n",
-                         "Anwendung=*free*\nFormat={Value}{TAB}g{ENTER}\n");
     PlatformServices platform = PlatformFactory::create();
     if (!platform.available()) {
         std::fprintf(stderr, "%s\n", qPrintable(PlatformFactory::unavailableText()));
         return 1;
     }
-    TargetApplication target(program.controller, platform.windows.get(), platform.keyboard.get());
-    program.cycle.delivery().setKeystrokeOutput(&target);
-    QObject::connect(&program.cycle, &MainCycle::transferred, [&] {
+    auto program = std::make_unique<BenchProgram>(
+        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(listener.port) +
+            "\n",
+        "Anwendung=*free*\nFormat={Value}{TAB}g{ENTER}\n",
+        ProgramSession::Desktop{platform.keyboard.get(), platform.windows.get(), platform.keyState.get()});
+    QObject::connect(&program->session.cycle(), &MainCycle::transferred, [&] {
         delivered.push_back(Clock::now());
         if (static_cast<int>(delivered.size()) == records) {
             QCoreApplication::quit();
@@ -115,15 +115,15 @@ int main(int argc, char** argv) {
     });
     // Ends the run if records go missing.
     QTimer::singleShot(records * 30 + 20000, &app, &QCoreApplication::quit);
-    if (!program.controller.formLoad()) {
+    if (!program->session.start({})) {
         std::fprintf(stderr, "start-up failed\n");
         return 1;
     }
     app.exec();
-    program.controller.formUnload();
+    program->session.controller().shutdown();
     device.join();
-    // The display connections close before the display itself.
-    program.cycle.delivery().setKeystrokeOutput(nullptr);
+    // The program goes before the display services it uses, and they before the display itself.
+    program.reset();
     platform = PlatformServices{};
     server.terminate();
     server.waitForFinished(5000);

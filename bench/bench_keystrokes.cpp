@@ -2,10 +2,10 @@
 // event is issued, the time until the last byte has arrived in the terminal, keys per second,
 // and whether the terminal received the text whole and in order. Needs Xvfb and xterm.
 
-#include "output/SendKeysNew.h"
-#include "platform/X11Display.h"
-#include "platform/X11Keyboard.h"
-#include "platform/X11WindowList.h"
+#include "base/delivery/KeyTokenizer.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11Keyboard.h"
+#include "platform/x11/X11WindowList.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -130,11 +130,11 @@ int main(int argc, char** argv) {
                     text += c.unit;
                     expected += c.expectedUnit;
                 }
-                const std::size_t keys = KeyTokensOf(text).size();
+                const std::size_t keys = KeyTokenizer::keyTokensOf(text).size();
                 const qsizetype before = readAll(received).size();
                 QElapsedTimer clock;
                 clock.start();
-                SendKeysNew(text, keyboard);
+                KeyTokenizer::typeText(text, keyboard);
                 const double issued = static_cast<double>(clock.nsecsElapsed()) / 1e6;
                 const bool complete =
                     waitFor([&] { return readAll(received).size() >= before + expected.size(); }, 120000);

@@ -2,7 +2,7 @@
 // The workbooks are made with openpyxl, in the shape the spreadsheet program saves them
 // (text as shared strings), so python3 with openpyxl must be installed.
 
-#include "output/Workbook.h"
+#include "base/delivery/Workbook.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

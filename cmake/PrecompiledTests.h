@@ -1,7 +1,7 @@
 // Headers of the tests, compiled once per build.
 #pragma once
 
-#include "PrecompiledWidgets.h"
+#include "PrecompiledBase.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

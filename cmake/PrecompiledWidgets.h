@@ -1,7 +1,7 @@
 // Headers of the windows, compiled once per build.
 #pragma once
 
-#include "PrecompiledLogic.h"
+#include "PrecompiledBase.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,19 +1,10 @@
-#include "app/ProgramSession.h"
-#include "app/UnixSignalWatcher.h"
-#include "core/ProgramDirectory.h"
-#include "core/mainform.h"
-#include "shell/HeadlessDialogs.h"
-#include "shell/HeadlessMainView.h"
-#include "shell/SetupAssistant.h"
-#include "shell/WidgetDialogs.h"
+#include "app/HeadlessSession.h"
+#include "app/WindowSession.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QStringList>
+#include <QString>
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -43,55 +34,6 @@ bool displayAvailable() {
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
-int runHeadless(int argc, char** argv, const QString& configuration) {
-    QCoreApplication app(argc, argv);
-    ProgramDirectory::set(ProgramDirectory::resolve(QCoreApplication::applicationDirPath()));
-    HeadlessMainView view;
-    HeadlessDialogs dialogs(ProgramDirectory::path());
-    ProgramSession session(view, dialogs);
-    MainController& controller = session.controller();
-    UnixSignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,
-                     &MainController::formUnload);
-    QObject::connect(&controller, &MainController::ended, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
-    if (!session.start(configuration)) {
-        return 1;
-    }
-    if (controller.isUnloaded()) {
-        return 0;
-    }
-    return app.exec();
-}
-
-int runWindowed(int argc, char** argv, const QString& configuration) {
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    ProgramDirectory::set(ProgramDirectory::resolve(QCoreApplication::applicationDirPath()));
-    mainform window;
-    WidgetDialogs dialogs(&window, ProgramDirectory::path());
-    ProgramSession session(window, dialogs);
-    MainController& controller = session.controller();
-    window.setController(&controller);
-    window.setDesktop(session.windows(), &session.triggerKeys());
-    dialogs.portSettingsWindow = [&controller, &session, &window](const QString& callerTag) {
-        SetupAssistant::showPortSettings(controller, session.windows(), &window, callerTag);
-    };
-    UnixSignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::terminationRequested, &controller,
-                     &MainController::formUnload);
-    QObject::connect(&controller, &MainController::ended, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
-    window.show();
-    if (!session.start(configuration)) {
-        return 1;
-    }
-    if (controller.isUnloaded()) {
-        return 0;
-    }
-    return app.exec();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -104,11 +46,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (line.headless) {
-        return runHeadless(argc, argv, line.configuration);
+        return HeadlessSession::run(argc, argv, line.configuration);
     }
     if (!displayAvailable()) {
         std::fprintf(stderr, "kelvane: no display found, running headless\n");
-        return runHeadless(argc, argv, line.configuration);
+        return HeadlessSession::run(argc, argv, line.configuration);
     }
-    return runWindowed(argc, argv, line.configuration);
+    return WindowSession::run(argc, argv, line.configuration);
 }

@@ -1,9 +1,9 @@
 #include "platform/PlatformFactory.h"
 
-#include "platform/X11Display.h"
-#include "platform/X11GlobalKeyState.h"
-#include "platform/X11Keyboard.h"
-#include "platform/X11WindowList.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11KeyState.h"
+#include "platform/x11/X11Keyboard.h"
+#include "platform/x11/X11WindowList.h"
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
@@ -33,7 +33,7 @@ PlatformServices PlatformFactory::create() {
     // replies the other services wait for.
     auto keyDisplay = std::make_unique<X11Display>();
     if (keyDisplay->isOpen()) {
-        services.keyState = std::make_unique<X11GlobalKeyState>(std::move(keyDisplay));
+        services.keyState = std::make_unique<X11KeyState>(std::move(keyDisplay));
     }
     return services;
 }

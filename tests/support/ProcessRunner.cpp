@@ -59,7 +59,13 @@ bool ProcessRunner::waitForOutput(const QByteArray& text, int timeoutMs) {
 }
 
 bool ProcessRunner::signalAndWait(int signalNumber, int timeoutMs) {
-    ::kill(static_cast<pid_t>(m_process.processId()), signalNumber);
+    // An ended process has no id; kill(0) would signal this whole process group.
+    const auto pid = static_cast<pid_t>(m_process.processId());
+    if (pid <= 0) {
+        collect();
+        return m_process.state() == QProcess::NotRunning;
+    }
+    ::kill(pid, signalNumber);
     const bool finished = m_process.waitForFinished(timeoutMs);
     collect();
     return finished;

@@ -1,8 +1,8 @@
 #include "support/ProgramFolder.h"
 
-#include "core/ProgramDirectory.h"
-#include "settings/ConfigurationFile.h"
-#include "settings/IniDocument.h"
+#include "base/config/ConfigurationFile.h"
+#include "base/files/IniDocument.h"
+#include "base/files/ProgramDirectory.h"
 #include "support/TestFiles.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Dialogs.h"
+#include "base/interfaces/Dialogs.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,7 +34,7 @@ public:
             languageWindow();
         }
     }
-    void showPortSettings(const QString& callerTag) override { portSettings.append(callerTag); }
+    void showPortSettings() override { ++portSettingsWindows; }
     void beep() override { ++beeps; }
 
     std::deque<Answer> answers;
@@ -46,8 +46,8 @@ public:
     QStringList messages;
     QStringList questions;
     QStringList fileDialogs;
-    QStringList portSettings;
     int languageWindows = 0;
+    int portSettingsWindows = 0;
     int beeps = 0;
 
 private:

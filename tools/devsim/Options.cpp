@@ -104,6 +104,20 @@ Options::Outcome Options::parse(const QStringList& arguments, Options& o, QStrin
             }
             continue;
         }
+        static const QStringList ValueOptions = {
+            QStringLiteral("decimals"),      QStringLiteral("format"),
+            QStringLiteral("interval"),      QStringLiteral("mode"),
+            QStringLiteral("ramp"),          QStringLiteral("random"),
+            QStringLiteral("seed"),          QStringLiteral("tcp"),
+            QStringLiteral("unit"),          QStringLiteral("value"),
+            QStringLiteral("burst"),         QStringLiteral("unstable-every"),
+            QStringLiteral("count"),         QStringLiteral("garbage-every"),
+            QStringLiteral("partial-every"), QStringLiteral("disconnect-after")};
+        // An unknown name is reported as such, wherever it stands, before a value is looked for.
+        if (!ValueOptions.contains(name)) {
+            error = QStringLiteral("unknown option --%1").arg(name);
+            return Outcome::Invalid;
+        }
         if (!take()) {
             return bad(QStringLiteral("needs a value"));
         }

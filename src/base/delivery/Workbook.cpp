@@ -1,0 +1,340 @@
+#include "base/delivery/Workbook.h"
+
+#include "base/delivery/WorksheetXml.h"
+#include "base/delivery/ZipPackage.h"
+#include "base/files/AtomicFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QUrl>
+
+#include <pugixml.hpp>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+struct Relationship {
+    QString type;
+    QString target;
+    bool external = false;
+};
+
+QString localName(const char* name) {
+    const char* colon = std::strchr(name, ':');
+    return QString::fromUtf8(colon ? colon + 1 : name);
+}
+
+pugi::xml_node childElement(pugi::xml_node parent, const char* name) {
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element && localName(child.name()) == QLatin1String(name)) {
+            return child;
+        }
+    }
+    return {};
+}
+
+bool parse(pugi::xml_document& document, const QByteArray& xml) {
+    return bool(document.load_buffer(xml.constData(), std::size_t(xml.size()), pugi::parse_default,
+                                     pugi::encoding_auto));
+}
+
+QString folderOf(const QString& part) {
+    return part.left(part.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Relationship parts sit in a _rels folder beside their source part.
+QString relationshipsPartOf(const QString& part) {
+    const QString folder = folderOf(part);
+    return folder + QStringLiteral("_rels/") + part.mid(folder.size()) + QStringLiteral(".rels");
+}
+
+// A relationship target is a URI: absolute from the package root, or relative to the folder of
+// the part that holds the relationship.
+QString resolveTarget(const QString& sourceFolder, const QString& target) {
+    QString path = QUrl::fromPercentEncoding(target.toUtf8()).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    path = path.startsWith(QLatin1Char('/')) ? path.mid(1) : sourceFolder + path;
+    QStringList segments;
+    for (const QString& segment : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (segment == QLatin1String("..")) {
+            if (!segments.isEmpty()) {
+                segments.removeLast();
+            }
+        } else if (segment != QLatin1String(".")) {
+            segments.append(segment);
+        }
+    }
+    return segments.join(QLatin1Char('/'));
+}
+
+bool typeIs(const QString& type, const char* kind) {
+    return type.endsWith(QLatin1Char('/') + QLatin1String(kind));
+}
+
+} // namespace
+
+struct Workbook::Private {
+    QString path;
+    ZipPackage package;
+    std::uint64_t sheetIndex = 0;
+    WorksheetXml sheet;
+    bool isOpen = false;
+    QString detail;
+
+    std::optional<QByteArray> readPart(const QString& part) const {
+        const std::optional<std::uint64_t> index = package.find(part);
+        return index ? package.read(*index) : std::nullopt;
+    }
+
+    // Relationships by id; nullopt when the part is missing or malformed.
+    std::optional<QHash<QString, Relationship>> relationshipsOf(const QString& part) const {
+        const std::optional<QByteArray> xml = readPart(relationshipsPartOf(part));
+        pugi::xml_document document;
+        if (!xml || !parse(document, *xml)) {
+            return std::nullopt;
+        }
+        QHash<QString, Relationship> relationships;
+        for (pugi::xml_node node = document.document_element().first_child(); node;
+             node = node.next_sibling()) {
+            if (node.type() == pugi::node_element &&
+                localName(node.name()) == QLatin1String("Relationship")) {
+                relationships.insert(
+                    QString::fromUtf8(node.attribute("Id").value()),
+                    {QString::fromUtf8(node.attribute("Type").value()),
+                     QString::fromUtf8(node.attribute("Target").value()),
+                     QLatin1String(node.attribute("TargetMode").value()) == QLatin1String("External")});
+            }
+        }
+        return relationships;
+    }
+
+    // The main part named by the package relationships; packages without them keep it in the
+    // usual place.
+    QString workbookPart() const {
+        if (const auto relationships = relationshipsOf(QString())) {
+            for (const Relationship& relationship : *relationships) {
+                if (typeIs(relationship.type, "officeDocument") && !relationship.external) {
+                    return resolveTarget(QString(), relationship.target);
+                }
+            }
+        }
+        return QStringLiteral("xl/workbook.xml");
+    }
+};
+
+Workbook::Workbook() : d(std::make_unique<Private>()) {}
+Workbook::~Workbook() = default;
+
+Workbook::Error Workbook::fail(Error error, const QString& detail) {
+    d->detail = detail;
+    return error;
+}
+
+QString Workbook::errorDetail() const {
+    return d->detail;
+}
+
+Workbook::Error Workbook::open(const QString& path, const QString& sheetName) {
+    d = std::make_unique<Private>();
+    d->path = path;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return fail(Error::FileMissing, QStringLiteral("no file at %1").arg(path));
+    }
+    if (info.isDir()) {
+        return fail(Error::ReadFailed, QStringLiteral("%1 is a folder").arg(path));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(Error::ReadFailed, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return fail(Error::ReadFailed, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    }
+    file.close();
+    if (bytes.isEmpty()) {
+        return fail(Error::NotAZip, QStringLiteral("%1 is empty").arg(path));
+    }
+    switch (d->package.open(bytes)) {
+    case ZipPackage::Status::Ok:
+        break;
+    case ZipPackage::Status::NotAZip:
+        return fail(Error::NotAZip, QStringLiteral("%1 is not a zip archive").arg(path));
+    case ZipPackage::Status::Corrupt:
+        return fail(Error::CorruptPackage,
+                    QStringLiteral("damaged zip archive: %1").arg(d->package.lastError()));
+    }
+
+    const QString workbookPart = d->workbookPart();
+    const std::optional<QByteArray> workbookXml = d->readPart(workbookPart);
+    pugi::xml_document workbook;
+    if (!workbookXml || !parse(workbook, *workbookXml) ||
+        localName(workbook.document_element().name()) != QLatin1String("workbook")) {
+        return fail(Error::CorruptPackage, QStringLiteral("no readable workbook part %1").arg(workbookPart));
+    }
+
+    // The sheet's relationship id is the attribute "id" in the relationships namespace, whatever
+    // its prefix; "sheetId" has no prefix.
+    auto relationshipId = [](pugi::xml_node sheet) {
+        for (pugi::xml_attribute attribute : sheet.attributes()) {
+            if (std::strchr(attribute.name(), ':') && localName(attribute.name()) == QLatin1String("id")) {
+                return QString::fromUtf8(attribute.value());
+            }
+        }
+        return QString();
+    };
+    pugi::xml_node exact;
+    pugi::xml_node folded;
+    for (pugi::xml_node sheet = childElement(workbook.document_element(), "sheets").first_child();
+         sheet && !exact; sheet = sheet.next_sibling()) {
+        if (sheet.type() != pugi::node_element || localName(sheet.name()) != QLatin1String("sheet")) {
+            continue;
+        }
+        const QString name = QString::fromUtf8(sheet.attribute("name").value());
+        if (name == sheetName) {
+            exact = sheet;
+        } else if (!folded && name.compare(sheetName, Qt::CaseInsensitive) == 0) {
+            folded = sheet;
+        }
+    }
+    if (!exact && !folded) {
+        return fail(Error::SheetMissing, QStringLiteral("no sheet named %1").arg(sheetName));
+    }
+    const QString sheetId = relationshipId(exact ? exact : folded);
+
+    const std::optional<QHash<QString, Relationship>> relationships = d->relationshipsOf(workbookPart);
+    if (!relationships) {
+        return fail(Error::CorruptPackage,
+                    QStringLiteral("no readable relationships for %1").arg(workbookPart));
+    }
+    const auto sheetRelationship = relationships->constFind(sheetId);
+    if (sheetRelationship == relationships->constEnd() || sheetRelationship->external) {
+        return fail(Error::CorruptPackage, QStringLiteral("sheet %1 has no part").arg(sheetName));
+    }
+    // A chart sheet of that name is not a worksheet to write cells into.
+    if (!typeIs(sheetRelationship->type, "worksheet")) {
+        return fail(Error::SheetMissing, QStringLiteral("%1 is not a worksheet").arg(sheetName));
+    }
+    const QString sheetPart = resolveTarget(folderOf(workbookPart), sheetRelationship->target);
+    const std::optional<std::uint64_t> sheetIndex = d->package.find(sheetPart);
+    if (!sheetIndex) {
+        return fail(Error::CorruptPackage, QStringLiteral("sheet part %1 is missing").arg(sheetPart));
+    }
+
+    std::vector<bool> sharedStringBlank;
+    for (const Relationship& relationship : *relationships) {
+        if (!typeIs(relationship.type, "sharedStrings") || relationship.external) {
+            continue;
+        }
+        const QString part = resolveTarget(folderOf(workbookPart), relationship.target);
+        const std::optional<QByteArray> xml = d->readPart(part);
+        std::optional<std::vector<bool>> blank =
+            xml ? WorksheetXml::sharedStringBlankness(*xml) : std::nullopt;
+        if (!blank) {
+            return fail(Error::CorruptPackage, QStringLiteral("shared strings %1 unreadable").arg(part));
+        }
+        sharedStringBlank = std::move(*blank);
+        break;
+    }
+
+    const std::optional<QByteArray> sheetXml = d->package.read(*sheetIndex);
+    if (!sheetXml) {
+        return fail(Error::CorruptPackage,
+                    QStringLiteral("sheet part %1 unreadable: %2").arg(sheetPart, d->package.lastError()));
+    }
+    if (!d->sheet.load(*sheetXml, sharedStringBlank)) {
+        return fail(Error::CorruptPackage, QStringLiteral("sheet part %1 is malformed").arg(sheetPart));
+    }
+    d->sheetIndex = *sheetIndex;
+    d->isOpen = true;
+    return Error::None;
+}
+
+int Workbook::firstEmptyRow() const {
+    return d->isOpen ? d->sheet.firstEmptyRow() : 0;
+}
+
+Workbook::Error Workbook::writeRow(int row, const QStringList& fields, const QLocale& locale) {
+    if (!d->isOpen) {
+        return fail(Error::WriteFailed, QStringLiteral("workbook not open"));
+    }
+    qsizetype lastField = fields.size() - 1;
+    while (lastField >= 0 && fields.at(lastField).isEmpty()) {
+        --lastField;
+    }
+    if (row < 1 || row > WorksheetXml::MaxRow || lastField >= WorksheetXml::MaxColumn) {
+        return fail(Error::WriteFailed,
+                    QStringLiteral("row %1 with %2 fields is outside the sheet").arg(row).arg(lastField + 1));
+    }
+    for (qsizetype at = 0; at <= lastField; ++at) {
+        // A field of nothing but characters a workbook cannot hold writes nothing, like an
+        // empty one.
+        const QString field = WorksheetXml::storableText(fields.at(at));
+        if (field.isEmpty()) {
+            continue;
+        }
+        const int column = int(at) + 1;
+        if (const std::optional<double> number = toNumber(field, locale)) {
+            d->sheet.setNumber(row, column, *number);
+        } else {
+            d->sheet.setText(row, column, field);
+        }
+    }
+    return Error::None;
+}
+
+Workbook::Error Workbook::save() {
+    if (!d->isOpen) {
+        return fail(Error::WriteFailed, QStringLiteral("workbook not open"));
+    }
+    if (!d->sheet.isModified()) {
+        return Error::None;
+    }
+    QString reason;
+    const std::optional<QByteArray> package =
+        d->package.withReplacedEntry(d->sheetIndex, d->sheet.save(), &reason);
+    if (!package) {
+        return fail(Error::WriteFailed, QStringLiteral("cannot build the new workbook: %1").arg(reason));
+    }
+    if (!AtomicFile::replace(d->path, *package, &reason)) {
+        return fail(Error::WriteFailed, QStringLiteral("cannot write %1: %2").arg(d->path, reason));
+    }
+    return Error::None;
+}
+
+Workbook::Result Workbook::appendRow(const QString& path, const QString& sheetName, const QStringList& fields,
+                                     const QLocale& locale) {
+    Workbook workbook;
+    auto failed = [&workbook](Error error) { return Result{error, 0, workbook.errorDetail()}; };
+    if (const Error error = workbook.open(path, sheetName); error != Error::None) {
+        return failed(error);
+    }
+    const int row = workbook.firstEmptyRow();
+    if (row == 0) {
+        return Result{Error::WriteFailed, 0, QStringLiteral("every row of the sheet is taken")};
+    }
+    if (const Error error = workbook.writeRow(row, fields, locale); error != Error::None) {
+        return failed(error);
+    }
+    if (const Error error = workbook.save(); error != Error::None) {
+        return failed(error);
+    }
+    return Result{Error::None, row, {}};
+}
+
+std::optional<double> Workbook::toNumber(const QString& text, const QLocale& locale) {
+    // Group separators are refused: a balance that writes "1.234" means a decimal point far
+    // more often than a thousands separator.
+    for (QLocale reader : {locale, QLocale::c()}) {
+        reader.setNumberOptions(reader.numberOptions() | QLocale::RejectGroupSeparator);
+        bool ok = false;
+        const double value = reader.toDouble(text, &ok);
+        if (ok && std::isfinite(value)) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "base/link/DeviceLink.h"
+
+#include <QTcpSocket>
+
+// A device reached over TCP/IP, as a client. Received bytes collect as they arrive.
+class TcpLink : public DeviceLink {
+    Q_OBJECT
+public:
+    // Socket states as the status texts number them.
+    enum State {
+        Closed = 0,
+        Open = 1,
+        Listening = 2,
+        ConnectionPending = 3,
+        ResolvingHost = 4,
+        HostResolved = 5,
+        Connecting = 6,
+        Connected = 7,
+        Closing = 8,
+        Error = 9
+    };
+
+    explicit TcpLink(QObject* parent = nullptr);
+
+    void setPeer(const QString& host, quint16 port);
+
+    bool open() override;
+    void close() override;
+    bool isOpen() const override;
+    bool write(const QByteArray& bytes) override;
+
+    State state() const;
+
+Q_SIGNALS:
+    void stateChanged(TcpLink::State state);
+
+private:
+    void onError();
+
+    QTcpSocket m_socket;
+    QString m_host;
+    quint16 m_port = 0;
+    bool m_closing = false;
+};

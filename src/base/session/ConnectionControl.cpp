@@ -1,0 +1,242 @@
+#include "base/session/ConnectionControl.h"
+
+#include "base/config/Settings.h"
+#include "base/interfaces/Dialogs.h"
+#include "base/interfaces/MainView.h"
+#include "base/session/EventWait.h"
+#include "base/session/StatusLine.h"
+#include "base/texts/LanguageTable.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+
+// How long a device may take to answer a command.
+constexpr int AnswerTimeoutMilliseconds = 5000;
+// The pause between assigning line settings and opening a port.
+constexpr double SettleSeconds = 0.05;
+
+} // namespace
+
+ConnectionControl::ConnectionControl(const Settings& settings, MainView& view, StatusLine& status,
+                                     Dialogs& dialogs, const QString& kelvaneIniPath, QObject* parent)
+    : QObject(parent), m_settings(settings), m_view(view), m_status(status), m_dialogs(dialogs),
+      m_serial(kelvaneIniPath) {
+    for (DeviceLink* link : {static_cast<DeviceLink*>(&m_serial), static_cast<DeviceLink*>(&m_tcp)}) {
+        connect(link, &DeviceLink::linkLost, this, &ConnectionControl::onLinkLost);
+    }
+}
+
+DeviceLink& ConnectionControl::link() {
+    return m_settings.isTcp() ? static_cast<DeviceLink&>(m_tcp) : m_serial;
+}
+
+void ConnectionControl::onLinkLost(const QString& reason) {
+    showOffline();
+    m_status.setText(languageText(TextKey::PortUnavailable) + QStringLiteral(": ") + reason);
+}
+
+QString ConnectionControl::serialPortStatus() const {
+    return languageText(TextKey::DeviceActivated) + QStringLiteral(" COM") + m_settings.serialPort.text();
+}
+
+void ConnectionControl::showOffline() {
+    m_view.setButtonCaption(MainButton::Online, QStringLiteral("O&nline"));
+    m_view.setValueText(QStringLiteral("Offline"));
+    m_online = false;
+    m_status.setText(languageText(TextKey::DeviceInactive));
+}
+
+void ConnectionControl::showOnline(bool clearUnitAndSign) {
+    m_view.setButtonCaption(MainButton::Online, QStringLiteral("O&ffline"));
+    m_view.setValueText(QStringLiteral("Online"));
+    if (clearUnitAndSign) {
+        m_view.setUnitText({});
+        m_view.setSignText({});
+    }
+    m_online = true;
+}
+
+void ConnectionControl::showOnlineAtStartup() {
+    // The start-up form swaps the two texts: the button reads "Offline", the display "Online"
+    // with its mnemonic marker, as users of the program have always seen it.
+    m_view.setButtonCaption(MainButton::Online, QStringLiteral("Offline"));
+    m_view.setValueText(QStringLiteral("O&nline"));
+    m_online = true;
+}
+
+void ConnectionControl::connectSocket() {
+    m_tcp.setPeer(m_settings.host.trimmed(), m_settings.tcpPort.valueOr(0));
+    m_tcp.open();
+    QCoreApplication::processEvents();
+    m_status.setText(languageText(TextKey::DeviceActivated) + QStringLiteral(" TCP/IP ") +
+                     QString::number(m_tcp.state()));
+}
+
+bool ConnectionControl::openAtStartup() {
+    const bool assignedPortExists = portExists(m_serial.port());
+    if (m_settings.serialPort.text() != QLatin1String("TCP/IP") && !assignedPortExists) {
+        return true;
+    }
+    m_serial.setLineSettings(LineSettings::of(m_settings));
+    EventWait::seconds(SettleSeconds);
+    if (m_settings.isTcp()) {
+        connectSocket();
+        return true;
+    }
+    m_serial.setPort(*m_settings.serialPort.value());
+    m_serial.setLineSettings(LineSettings::of(m_settings));
+    if (!m_serial.isOpen()) {
+        EventWait::seconds(SettleSeconds);
+        if (!m_serial.open()) {
+            return false;
+        }
+    }
+    showOnlineAtStartup();
+    m_status.setText(serialPortStatus());
+    return true;
+}
+
+void ConnectionControl::applySettings() {
+    if (portExists(m_serial.port()) && m_serial.isOpen()) {
+        m_serial.close();
+    }
+    if (m_settings.isTcp()) {
+        connectSocket();
+        return;
+    }
+    m_serial.setPort(*m_settings.serialPort.value());
+    m_serial.setLineSettings(LineSettings::of(m_settings));
+    if (portExists(m_serial.port()) && !m_serial.isOpen()) {
+        EventWait::seconds(SettleSeconds);
+        if (!m_serial.open() && m_serial.lastErrorWasUnavailable()) {
+            m_dialogs.showPortSettings();
+        }
+    }
+    if (m_serial.isOpen()) {
+        showOnlineAtStartup();
+        m_status.setText(serialPortStatus());
+    }
+}
+
+void ConnectionControl::reopen() {
+    if (m_settings.isTcp()) {
+        connectSocket();
+    } else {
+        if (m_serial.isOpen()) {
+            m_serial.close();
+            showOffline();
+        }
+        // The port number is not assigned again here.
+        m_serial.setLineSettings(LineSettings::of(m_settings));
+        EventWait::seconds(SettleSeconds);
+        m_serial.open();
+        m_status.setText(m_serial.isOpen() ? serialPortStatus() : languageText(TextKey::DeviceInactive));
+    }
+    if (!m_online) {
+        showOnline(true);
+        m_status.setText(languageText(TextKey::DeviceActivated));
+    }
+}
+
+void ConnectionControl::goOffline() {
+    showOffline();
+    if (m_settings.isTcp()) {
+        m_tcp.close();
+        EventWait::seconds(SettleSeconds);
+    } else {
+        m_serial.close();
+        m_serial.setLineSettings(LineSettings::of(m_settings));
+        EventWait::seconds(SettleSeconds);
+        m_serial.close();
+        showOffline();
+    }
+}
+
+void ConnectionControl::goOnline() {
+    if (m_settings.isTcp()) {
+        connectSocket();
+    } else {
+        // The line settings are not assigned again here.
+        m_serial.setPort(*m_settings.serialPort.value());
+        m_serial.open();
+    }
+    showOnline(false);
+    m_status.setText(languageText(TextKey::DeviceActivated) + u' ' +
+                     (m_settings.isTcp() ? m_settings.serialPort.text()
+                                         : QStringLiteral("COM") + m_settings.serialPort.text()));
+}
+
+void ConnectionControl::reopenForCommand() {
+    if (m_serial.isOpen()) {
+        m_serial.close();
+        showOffline();
+    }
+    m_serial.setLineSettings(LineSettings::of(m_settings));
+    EventWait::seconds(SettleSeconds);
+    if (m_settings.isTcp()) {
+        connectSocket();
+    } else if (!m_serial.open()) {
+        m_dialogs.message(m_serial.lastError());
+    }
+    showOnline(true);
+    m_status.setText(languageText(TextKey::DeviceActivated));
+}
+
+void ConnectionControl::sendCommand(const QByteArray& command) {
+    DeviceLink& device = link();
+    device.received().clear();
+    if (!device.write(command)) {
+        m_dialogs.message(device.lastError());
+    }
+}
+
+QByteArray ConnectionControl::waitForAnswerLine() {
+    EventWait::seconds(0.2);
+    DeviceLink& device = link();
+    const QDeadlineTimer deadline(AnswerTimeoutMilliseconds);
+    while (true) {
+        QByteArray& received = device.received();
+        const qsizetype lineFeed = received.indexOf('\n');
+        if (lineFeed >= 0) {
+            // The carriage return before the line feed stays part of the answer.
+            QByteArray line = received.left(lineFeed);
+            received.remove(0, lineFeed + 1);
+            return line.isNull() ? QByteArray("") : line;
+        }
+        if (deadline.hasExpired()) {
+            return {};
+        }
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(&device, &DeviceLink::dataArrived, &loop, &QEventLoop::quit);
+        timer.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+        loop.exec();
+    }
+}
+
+void ConnectionControl::closeForShutdown() {
+    m_tcp.close();
+    const auto closed = [this] {
+        return m_tcp.state() == TcpLink::Closed || m_tcp.state() == TcpLink::Closing;
+    };
+    if (closed()) {
+        return;
+    }
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(&m_tcp, &TcpLink::stateChanged, &loop, [&loop, &closed] {
+        if (closed()) {
+            loop.quit();
+        }
+    });
+    deadline.start(3000);
+    loop.exec();
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "base/link/SerialLink.h"
+#include "base/link/TcpLink.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class Dialogs;
+class MainView;
+class StatusLine;
+struct Settings;
+
+// The link to the device and whether it is online: which link the settings choose, opening and
+// closing it on the program's paths, and the online display. "Online" means the program takes
+// values; for TCP/IP it holds once connecting has started.
+class ConnectionControl : public QObject {
+    Q_OBJECT
+public:
+    ConnectionControl(const Settings& settings, MainView& view, StatusLine& status, Dialogs& dialogs,
+                      const QString& kelvaneIniPath, QObject* parent = nullptr);
+
+    // The link the settings choose: the serial port when the port setting is a number.
+    DeviceLink& link();
+    SerialLink& serialLink() { return m_serial; }
+    TcpLink& tcpLink() { return m_tcp; }
+
+    bool isOnline() const { return m_online; }
+    void setOnline(bool online) { m_online = online; }
+
+    // The online display: the online button's caption, the value display and the state.
+    void showOnline(bool clearUnitAndSign);
+    void showOffline();
+    // The form start-up and configuration loads show: the two texts the other way round.
+    void showOnlineAtStartup();
+
+    // Starts connecting to the TCP/IP peer of the settings.
+    void connectSocket();
+    // At start-up: opens the port of the settings, or starts connecting. False when a serial port
+    // that exists could not be opened.
+    bool openAtStartup();
+    // After a configuration load: closes the old port and opens the link the settings name; a
+    // port that is missing or in use opens the port window.
+    void applySettings();
+    // Buttons 1 to 6: the link is opened again and shown online.
+    void reopen();
+    // The online button: the link goes offline (closed) or online (opened).
+    void goOffline();
+    void goOnline();
+    // A device command while offline: the link is opened and shown online.
+    void reopenForCommand();
+
+    // Sends a device command, dropping what the device sent before it; a failure is shown.
+    void sendCommand(const QByteArray& command);
+    // Waits for the line a device sends in answer to a command, without its line feed; a null
+    // array after the time-out.
+    QByteArray waitForAnswerLine();
+
+    // At the end of the program: closes the TCP/IP connection and waits until it is closed.
+    void closeForShutdown();
+
+    bool portExists(int portNumber) const { return m_serial.portExists(portNumber); }
+
+private:
+    QString serialPortStatus() const;
+    void onLinkLost(const QString& reason);
+
+    const Settings& m_settings;
+    MainView& m_view;
+    StatusLine& m_status;
+    Dialogs& m_dialogs;
+    SerialLink m_serial;
+    TcpLink m_tcp;
+    bool m_online = false;
+};

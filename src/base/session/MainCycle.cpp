@@ -1,0 +1,297 @@
+#include "base/session/MainCycle.h"
+
+#include "base/config/Settings.h"
+#include "base/dbus/CommandClient.h"
+#include "base/delivery/Delivery.h"
+#include "base/delivery/OutputTemplate.h"
+#include "base/files/ProgramDirectory.h"
+#include "base/interfaces/MainView.h"
+#include "base/records/Acceptance.h"
+#include "base/records/RecordCutter.h"
+#include "base/records/RecordValues.h"
+#include "base/session/ConnectionControl.h"
+#include "base/session/CycleTimer.h"
+#include "base/session/MainButtons.h"
+#include "base/session/ProgramTitle.h"
+#include "base/session/SessionState.h"
+#include "base/session/StatusLine.h"
+#include "base/texts/LanguageTable.h"
+#include "base/texts/LocaleFormats.h"
+#include "base/texts/NumberText.h"
+#include "base/triggers/TriggerKeys.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace {
+
+void letEventsRun() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+} // namespace
+
+MainCycle::MainCycle(const Parts& parts, QObject* parent)
+    : QObject(parent), m_settings(parts.settings), m_view(parts.view), m_status(parts.status),
+      m_state(parts.state), m_connection(parts.connection), m_cycleTimer(parts.cycleTimer),
+      m_buttons(parts.buttons), m_delivery(parts.delivery), m_dialogs(parts.dialogs),
+      m_reader(parts.settings), m_schedule(parts.settings) {
+    m_clock.start();
+}
+
+QString MainCycle::protocolPath() {
+    return ProgramDirectory::file(QStringLiteral("protocol.txt"));
+}
+
+void MainCycle::end() {
+    m_ended = true;
+    m_reader.abort();
+}
+
+void MainCycle::tick() {
+    runTick();
+    Q_EMIT valuesChanged();
+}
+
+void MainCycle::pollTriggerKeys() {
+    if (!m_keys) {
+        return;
+    }
+    const auto button = m_keys->pollHotkeys();
+    letEventsRun();
+    if (button) {
+        m_state.published().outputText.clear();
+        m_buttons.press(*button);
+    } else if (const auto row = m_keys->pollDeviceCommandKeys()) {
+        m_state.published().outputText.clear();
+        m_buttons.sendDeviceCommand(*row);
+    }
+}
+
+void MainCycle::runTick() {
+    pollTriggerKeys();
+    letEventsRun();
+    if (m_ended) {
+        return;
+    }
+
+    Reading reading;
+    double weightChange = 0.0;
+    double seconds = 0.0;
+    const bool printMode = m_settings.transferMode.is(TransferMode::Print);
+    if (printMode || m_connection.isOnline()) {
+        reading = readAndShow();
+        if (!reading.complete() || m_ended) {
+            return;
+        }
+        const Acceptance::Verdict verdict = Acceptance::check(m_settings, reading.unit, reading.value);
+        if (const auto refusal = Acceptance::refusalText(verdict)) {
+            m_status.setText(languageText(*refusal));
+            m_state.cancelTransfer();
+            return;
+        }
+        if (m_view.infoText(MainView::InfoPanel::Caption) != m_rememberedCaption) {
+            m_status.setText({});
+        }
+        applyEndCheck();
+        const bool timerRunning = m_settings.transferMode.is(TransferMode::Timer) && m_state.timer().running;
+        if (!timerRunning) {
+            if (printMode) {
+                m_state.requestTransfer();
+            }
+        } else if (applyDecision() && m_settings.displayMode.is(DisplayMode::Flow)) {
+            flowDisplay(reading.value, weightChange, seconds);
+        }
+    }
+    letEventsRun();
+    if (m_ended) {
+        return;
+    }
+    if (m_state.isTransferPending()) {
+        transfer(reading, weightChange, seconds);
+    }
+    letEventsRun();
+    keepTitleInStep();
+}
+
+Reading MainCycle::readAndShow() {
+    const Reading reading = m_reader.read(m_connection.link());
+    if (!reading.complete()) {
+        m_view.setUnitText({});
+        m_view.setSignText({});
+        return reading;
+    }
+    if (const auto display = RecordValues::displayOf(reading, m_settings)) {
+        m_view.setSignText(display->sign);
+        m_view.setValueText(display->value);
+        m_view.setUnitText(display->unit);
+    }
+    if (reading.valueIsNumber) {
+        PublishedValues& published = m_state.published();
+        published.sign = m_view.signText();
+        published.unit = m_view.unitText();
+        published.value = LocaleFormats::numberText(reading.value).remove(u' ');
+    }
+    return reading;
+}
+
+void MainCycle::applyEndCheck() {
+    const TimerSchedule::End end = m_schedule.endCheck(m_state.timer());
+    if (end.stopTimer) {
+        m_buttons.press(MainButton::TimerStop);
+    }
+    if (end.status) {
+        m_status.setText(*end.status);
+    }
+}
+
+bool MainCycle::applyDecision() {
+    m_view.setButtonEnabled(MainButton::Online, true);
+    const TimerSchedule::Decision decision = m_schedule.decide(m_state.timer());
+    if (decision.nextDue) {
+        m_state.timer().due = *decision.nextDue;
+    }
+    if (decision.status) {
+        m_status.setText(*decision.status);
+    }
+    if (decision.transfer) {
+        ++m_state.timer().count;
+        m_state.requestTransfer();
+        if (decision.showRunningButtons) {
+            m_view.setButtonEnabled(MainButton::TimerStop, true);
+            m_view.setButtonEnabled(MainButton::TimerStart, false);
+            m_view.setButtonCaption(MainButton::Online, QStringLiteral("O&ffline"));
+        }
+    } else if (decision.stopTimer) {
+        m_state.cancelTransfer();
+        m_buttons.press(MainButton::TimerStop);
+    }
+    return decision.fellDue;
+}
+
+void MainCycle::flowDisplay(double value, double& weightChange, double& seconds) {
+    const qint64 now = m_clock.elapsed();
+    if (m_state.timer().count > 0) {
+        seconds = static_cast<double>(now - m_flowTick) / 1000.0;
+        weightChange = value - m_flowValue;
+    }
+    m_flowTick = now;
+    m_flowValue = value;
+    m_view.setValueText(RecordValues::flowText(value, weightChange, seconds, m_settings.densityDivisor()));
+    m_view.setUnitText(QStringLiteral("ml"));
+}
+
+void MainCycle::transfer(const Reading& reading, double weightChange, double seconds) {
+    const QString outputText = formatMeasurement(reading.record, weightChange, seconds);
+    writeProtocol(reading.record, outputText);
+    PublishedValues& published = m_state.published();
+    published.record = RecordCutter::text(reading.record);
+    published.outputText = outputText;
+    published.sign = m_view.signText();
+    published.unit = reading.unit;
+    published.value = LocaleFormats::numberText(reading.value);
+    m_status.setText({});
+    if (!m_settings.target.is(TargetKind::DbusCommand)) {
+        m_view.setInfoText(MainView::InfoPanel::Target, m_settings.target.text());
+        m_view.setInfoText(MainView::InfoPanel::Output, outputText);
+        m_delivery.deliver(outputText);
+    } else {
+        runDbusCommand();
+    }
+    m_state.cancelTransfer();
+    Q_EMIT transferred(outputText);
+    Q_EMIT valuesChanged();
+    waitForUnloading();
+}
+
+void MainCycle::deliverAnswer(const QString& answer) {
+    if (m_settings.selectedApplicationName().trimmed() != QLatin1String("*DDE*")) {
+        m_view.setInfoText(MainView::InfoPanel::Target, m_settings.target.text());
+        m_view.setInfoText(MainView::InfoPanel::Output, answer);
+        m_delivery.deliver(answer);
+    } else {
+        runDbusCommand();
+    }
+    Q_EMIT valuesChanged();
+}
+
+void MainCycle::runDbusCommand() {
+    Q_EMIT valuesChanged();
+    if (CommandClient::execute(m_settings, m_dialogs)) {
+        Q_EMIT quitRequested();
+    }
+}
+
+void MainCycle::waitForUnloading() {
+    const auto lower = m_settings.lowerLimit.value();
+    if (!m_settings.waitForUnloading || !lower || *lower <= 0.0) {
+        return;
+    }
+    m_status.setText(languageText(TextKey::WaitingForUnloading));
+    double value = 0.0;
+    do {
+        if (m_ended || !m_cycleTimer.isRunning()) {
+            return;
+        }
+        value = readAndShow().value;
+    } while (value >= *lower);
+}
+
+QString MainCycle::formatMeasurement(const QByteArray& record, double weightChange, double seconds) {
+    const Settings& s = m_settings;
+    if (RecordCutter::text(record).trimmed().isEmpty()) {
+        return {};
+    }
+    for (int n = 1; n <= Settings::IdCount; ++n) {
+        const FieldRange& id = s.ids[static_cast<std::size_t>(n)];
+        if (id.first >= 1 && id.last >= id.first) {
+            m_measurement.ids[static_cast<std::size_t>(n)] =
+                RecordCutter::text(RecordCutter::field(record, id));
+        }
+    }
+    const RecordValues::OutputValue cut = RecordValues::forOutput(record, s);
+    const QString mask = NumberText::buildNumberMask(cut.decimals, 10);
+    double value = cut.value;
+    QString unit = cut.unit;
+    if (s.displayMode.is(DisplayMode::Volume)) {
+        value = NumberText::readFormatted(NumberText::formatWithMask(value / s.densityDivisor(), mask));
+        unit = QStringLiteral("ml");
+    } else if (s.displayMode.is(DisplayMode::Flow)) {
+        const double elapsed = seconds == 0.0 ? 1.0 : seconds;
+        value = NumberText::readFormatted(
+            NumberText::formatWithMask(weightChange / s.densityDivisor() / elapsed, mask));
+        unit = QStringLiteral("ml");
+    }
+    m_measurement.record = record;
+    m_measurement.value = value;
+    m_measurement.sign = cut.sign;
+    m_measurement.unit = unit;
+    m_measurement.valueText = NumberText::formatWithMask(value, mask);
+    return OutputTemplate::render(s.outputTemplate, m_measurement, s.decimalPoint.valueOr(false), m_dialogs);
+}
+
+void MainCycle::writeProtocol(const QByteArray& record, const QString& outputText) {
+    QFile file(protocolPath());
+    // Without the log the value is still delivered.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        return;
+    }
+    file.write("Datenstring: " + record + "\r\nCommand: " + outputText.toUtf8() + "\r\n");
+}
+
+void MainCycle::keepTitleInStep() {
+    const bool minimized = m_view.isMinimized();
+    const QString caption = m_view.infoText(MainView::InfoPanel::Caption);
+    if (m_settings.transferMode.is(TransferMode::Timer) &&
+        (minimized != m_rememberedMinimized || caption != m_rememberedCaption)) {
+        if (!minimized) {
+            if (minimized != m_rememberedMinimized) {
+                m_view.setWindowTitle(ProgramTitle);
+            }
+        } else {
+            m_view.setWindowTitle(m_state.timer().running ? m_view.statusText() : ProgramTitle);
+        }
+    }
+    m_rememberedMinimized = minimized;
+    m_rememberedCaption = caption;
+}

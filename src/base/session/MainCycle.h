@@ -1,0 +1,102 @@
+#pragma once
+
+#include "base/records/Measurement.h"
+#include "base/records/RecordReader.h"
+#include "base/triggers/TimerSchedule.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+class ConnectionControl;
+class CycleTimer;
+class Delivery;
+class Dialogs;
+class MainButtons;
+class MainView;
+class SessionState;
+class StatusLine;
+class TriggerKeys;
+struct Settings;
+
+// One tick of the main cycle: poll the trigger keys, read and check one record, let the mode
+// and the timer decide whether it is transferred, then render, log, publish and deliver it,
+// wait for unloading, and keep the window title in step in timer mode.
+class MainCycle : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        const Settings& settings;
+        MainView& view;
+        StatusLine& status;
+        SessionState& state;
+        ConnectionControl& connection;
+        CycleTimer& cycleTimer;
+        MainButtons& buttons;
+        Delivery& delivery;
+        Dialogs& dialogs;
+    };
+
+    explicit MainCycle(const Parts& parts, QObject* parent = nullptr);
+
+    // Without trigger keys (no X display) no hotkey fires.
+    void setTriggerKeys(TriggerKeys* keys) { m_keys = keys; }
+    TimerSchedule& schedule() { return m_schedule; }
+
+    void tick();
+    // A device's answer to a command: delivered like a value, or the D-Bus command runs when the
+    // selected application entry is "*DDE*".
+    void deliverAnswer(const QString& answer);
+    // The program ends: waits in progress return, and no tick does anything more.
+    void end();
+
+    // The output text of one record: IDs and value cut again, formatted for the display mode,
+    // rendered through the output template. Empty for an empty record.
+    QString formatMeasurement(const QByteArray& record, double weightChange, double seconds);
+    const Measurement& lastMeasurement() const { return m_measurement; }
+
+    static QString protocolPath();
+
+Q_SIGNALS:
+    // A value was transferred with this output text.
+    void transferred(const QString& outputText);
+    // The published values may have changed: after each tick and each delivery.
+    void valuesChanged();
+    // The D-Bus command failed and the user chose to end the program.
+    void quitRequested();
+
+private:
+    void runTick();
+    void pollTriggerKeys();
+    Reading readAndShow();
+    void applyEndCheck();
+    bool applyDecision();
+    void flowDisplay(double value, double& weightChange, double& seconds);
+    void transfer(const Reading& reading, double weightChange, double seconds);
+    void runDbusCommand();
+    void waitForUnloading();
+    void writeProtocol(const QByteArray& record, const QString& outputText);
+    void keepTitleInStep();
+
+    const Settings& m_settings;
+    MainView& m_view;
+    StatusLine& m_status;
+    SessionState& m_state;
+    ConnectionControl& m_connection;
+    CycleTimer& m_cycleTimer;
+    MainButtons& m_buttons;
+    Delivery& m_delivery;
+    Dialogs& m_dialogs;
+    TriggerKeys* m_keys = nullptr;
+    RecordReader m_reader;
+    TimerSchedule m_schedule;
+    Measurement m_measurement;
+    bool m_ended = false;
+
+    QElapsedTimer m_clock;
+    qint64 m_flowTick = 0;
+    double m_flowValue = 0.0;
+    bool m_rememberedMinimized = false;
+    QString m_rememberedCaption;
+};

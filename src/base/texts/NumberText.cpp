@@ -1,0 +1,151 @@
+#include "base/texts/NumberText.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <cstdio>
+
+namespace NumberText {
+
+double leadingNumber(const QString& text) {
+    QString number;
+    bool seenDigit = false;
+    bool seenPoint = false;
+    for (const QChar c : text) {
+        if (c == u' ' || c == u'\t') {
+            continue;
+        }
+        if ((c == u'+' || c == u'-') && number.isEmpty()) {
+            number.append(c);
+        } else if (c.unicode() >= u'0' && c.unicode() <= u'9') {
+            number.append(c);
+            seenDigit = true;
+        } else if (c == u'.' && !seenPoint) {
+            number.append(c);
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!seenDigit) {
+        return 0.0;
+    }
+    return QLocale::c().toDouble(number);
+}
+
+bool isPlainNumber(const QString& input) {
+    const QString text = input.trimmed();
+    qsizetype i = 0;
+    if (i < text.size() && (text.at(i) == u'+' || text.at(i) == u'-')) {
+        ++i;
+        while (i < text.size() && text.at(i) == u' ') {
+            ++i;
+        }
+    }
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() >= u'0' && c.unicode() <= u'9') {
+            digits = true;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
+
+QString buildNumberMask(int decimals, int width) {
+    if (width < decimals + 3) {
+        width = decimals + 3;
+    }
+    if (decimals < 1) {
+        return QString(width - 1, u'#') + u'0';
+    }
+    return QString(width - decimals - 2, u'#') + QStringLiteral("0.") + QString(decimals, u'0');
+}
+
+QString formatWithMask(double value, const QString& mask, const QLocale& locale) {
+    const qsizetype point = mask.indexOf(u'.');
+    const int decimals = point < 0 ? 0 : static_cast<int>(mask.size() - point - 1);
+    if (!std::isfinite(value)) {
+        return locale.toString(value);
+    }
+    // Round the decimal digits the value shows with 15 significant digits, not its binary
+    // approximation: 2.675 becomes 2.68 as anyone reading the display expects.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15e", std::fabs(value));
+    // buffer: d.ddddddddddddddde[+-]xx
+    QString digits;
+    digits.append(QLatin1Char(buffer[0]));
+    for (int i = 2; i < 17; ++i) {
+        digits.append(QLatin1Char(buffer[i]));
+    }
+    int exponent = std::atoi(buffer + 18);
+    // digits holds 16 significant digits d0.d1d2...; drop the 16th so 15 remain, rounded.
+    const bool roundUp16 = digits.at(15).unicode() >= u'5';
+    digits.truncate(15);
+    const auto incrementFrom = [](QString& d, qsizetype index) {
+        qsizetype i = index;
+        while (i >= 0) {
+            if (d[i] == u'9') {
+                d[i] = u'0';
+                --i;
+            } else {
+                d[i] = QChar(d[i].unicode() + 1);
+                return false;
+            }
+        }
+        d.prepend(u'1');
+        return true;
+    };
+    if (roundUp16 && incrementFrom(digits, digits.size() - 1)) {
+        ++exponent;
+        digits.chop(1);
+    }
+    // Integer digits are those up to the exponent; pad with zeros as needed.
+    qsizetype integerCount = exponent + 1;
+    if (integerCount <= 0) {
+        digits.prepend(QString(-integerCount + 1, u'0'));
+        integerCount = 1;
+    }
+    const qsizetype needed = integerCount + decimals + 1;
+    if (digits.size() < needed) {
+        digits.append(QString(needed - digits.size(), u'0'));
+    }
+    // Round half away from zero at the mask's last decimal.
+    const bool roundUp = digits.at(integerCount + decimals).unicode() >= u'5';
+    digits.truncate(integerCount + decimals);
+    if (roundUp && incrementFrom(digits, digits.size() - 1)) {
+        ++integerCount;
+    }
+    QString integerPart = digits.left(integerCount);
+    while (integerPart.size() > 1 && integerPart.front() == u'0') {
+        integerPart.remove(0, 1);
+    }
+    const QString fraction = digits.mid(integerCount, decimals);
+    QString result = integerPart;
+    if (decimals > 0) {
+        result += locale.decimalPoint() + fraction;
+    }
+    const bool isZero = !result.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    if (value < 0 && !isZero) {
+        result.prepend(u'-');
+    }
+    return result;
+}
+
+double readFormatted(const QString& text, const QLocale& locale, bool* ok) {
+    QLocale reader(locale);
+    reader.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool converted = false;
+    const double value = reader.toDouble(text.trimmed(), &converted);
+    if (ok) {
+        *ok = converted;
+    }
+    return converted ? value : 0.0;
+}
+
+} // namespace NumberText

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <QLatin1StringView>
+
+// Every text of language.ini that the program shows, by what it is. languageKey() gives the
+// key under which the language file holds it.
+enum class TextKey {
+    // Names of the output template's data tokens, and the prompt around a "{?label}" question.
+    ValueToken,
+    TimeToken,
+    UnitToken,
+    DateToken,
+    IdToken1,
+    IdToken2,
+    IdToken3,
+    IdToken4,
+    IdToken5,
+    IdToken6,
+    IdToken7,
+    IdToken8,
+    IdToken9,
+    IdToken10,
+    PromptBefore,
+    PromptAfter,
+    PromptTitle,
+    PromptLabelQuestion,
+
+    // Status texts and messages.
+    StatusCaption,
+    Starting,
+    DeviceActivated,
+    DeviceInactive,
+    PortUnavailable,
+    DeviceTimeout,
+    TimerActiveFrom,
+    TimerStopped,
+    ValuesSent,
+    NotStable,
+    AboveUpperLimit,
+    BelowLowerLimit,
+    WaitingForUnloading,
+    ConfigurationMissing,
+    SaveChanges,
+    EnterNumber,
+    EnterNumberAboveZero,
+    EnterDate,
+    EnterTime,
+    LoadConfigurationTitle,
+    SaveConfigurationTitle,
+
+    // Menus.
+    MenuFile,
+    MenuLoadConfiguration,
+    MenuSaveConfiguration,
+    MenuQuit,
+    MenuView,
+    MenuDisplayMode,
+    MenuInput,
+    MenuPortSettings,
+    MenuRecordLayout,
+    MenuOutput,
+    MenuTransferSettings,
+    MenuDbusTarget,
+    MenuExtras,
+    MenuLanguage,
+    MenuHelp,
+    MenuShowHelp,
+    MenuAbout,
+
+    // The display mode window.
+    DisplayModeTitle,
+    DisplayModeFrame,
+    DisplayWeight,
+    DisplayVolume,
+    DisplayFlow,
+    DisplayModeCancel,
+
+    // The transfer settings window.
+    TransferTitle,
+    TransferModeHotkey,
+    TransferModeManual,
+    TransferModeTimer,
+    TransferToleranceFrame,
+    TransferUpperLimit,
+    TransferLowerLimit,
+    TransferAcceptanceFrame,
+    TransferStandstill,
+    TransferUnloading,
+    TransferSeparatorFrame,
+    TransferComma,
+    TransferPoint,
+    TransferOutputFrame,
+    TransferTargetFrame,
+    TransferOptionsFrame,
+    TransferCommands,
+    TransferCancel,
+    TransferEditTemplateTip,
+    TransferChooseTargetTip,
+
+    // The hotkey window.
+    HotkeysTitle,
+    HotkeysButton,
+    HotkeysFirstKey,
+    HotkeysSecondKey,
+    HotkeysThirdKey,
+    HotkeysCancel,
+
+    // The device command window and its button caption window.
+    CommandsTitle,
+    CommandsKey,
+    CommandsFirstKey,
+    CommandsSecondKey,
+    CommandsThirdKey,
+    CommandsCommand,
+    CommandsSendResult,
+    CommandsCancel,
+    ButtonCaptionPrompt,
+    ButtonCaptionCancel,
+
+    // The output template window.
+    TemplateTitle,
+    TemplateKeysFrame,
+    TemplateClear,
+    TemplateValue,
+    TemplateUnit,
+    TemplateDate,
+    TemplateTime,
+    TemplateOk,
+    TemplateCancel,
+
+    // The timer window.
+    TimerTitle,
+    TimerIntervalFrame,
+    TimerModeFrame,
+    TimerStartStopFrame,
+    TimerCountFrame,
+    TimerStart,
+    TimerStop,
+    TimerDate,
+    TimerTime,
+    TimerHours,
+    TimerMinutes,
+    TimerSeconds,
+    TimerAutostart,
+    TimerModeStartStop,
+    TimerModeCount,
+    TimerCancel,
+
+    // The D-Bus target window. Its title has no text in the shipped file.
+    DbusTargetTitle,
+    DbusTargetBusName,
+    DbusTargetObjectPath,
+    DbusTargetCommand,
+    DbusTargetOk,
+    DbusTargetCancel,
+};
+
+inline constexpr int TextKeyCount = static_cast<int>(TextKey::DbusTargetCancel) + 1;
+
+// The language file's key of a text.
+QLatin1StringView languageKey(TextKey key);
+
+// The token name key of ID field n, 1 to 10.
+TextKey idTokenKey(int n);

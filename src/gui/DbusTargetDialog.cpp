@@ -1,0 +1,105 @@
+#include "gui/DbusTargetDialog.h"
+
+#include "base/config/ConfigurationFile.h"
+#include "base/config/Settings.h"
+#include "base/dbus/CommandClient.h"
+#include "base/session/CycleTimer.h"
+#include "base/texts/LanguageTable.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString filledIn(const QString& value, const QString& fallback) {
+    return value.trimmed().isEmpty() ? fallback : value;
+}
+
+} // namespace
+
+DbusTargetDialog::DbusTargetDialog(Settings& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings) {
+    setObjectName(QStringLiteral("DbusTargetDialog"));
+    // The language file has no text of its own for the title; then the designed one stands.
+    const QString title = languageText(TextKey::DbusTargetTitle);
+    setWindowTitle(title == languageKey(TextKey::DbusTargetTitle) ? QStringLiteral("DDE Parameter") : title);
+    setModal(true);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* fields = new QGridLayout;
+    const auto row = [this, fields](int line, QLabel*& label, const char* labelName, const QString& caption,
+                                    QLineEdit*& box, const char* boxName) {
+        label = new QLabel(caption, this);
+        label->setObjectName(QLatin1String(labelName));
+        box = new QLineEdit(this);
+        box->setObjectName(QLatin1String(boxName));
+        label->setBuddy(box);
+        fields->addWidget(label, line, 0);
+        fields->addWidget(box, line, 1);
+    };
+    row(0, m_busNameLabel, "busNameLabel", languageText(TextKey::DbusTargetBusName), m_busNameBox,
+        "busNameBox");
+    row(1, m_objectPathLabel, "objectPathLabel", languageText(TextKey::DbusTargetObjectPath), m_objectPathBox,
+        "objectPathBox");
+    row(2, m_commandLabel, "commandLabel", languageText(TextKey::DbusTargetCommand), m_commandBox,
+        "commandBox");
+    fields->setColumnStretch(1, 1);
+    layout->addLayout(fields);
+
+    m_hintLabel = new QLabel(
+        QStringLiteral("Bitte geben Sie die DDE-Kommunikationsparameter ein. Die Angaben für Anwendung, "
+                       "Topic und Makroname entnehmen Sie bitte der Beschreibung Ihrer Zielanwendung."),
+        this);
+    m_hintLabel->setObjectName(QStringLiteral("hintLabel"));
+    m_hintLabel->setWordWrap(true);
+    layout->addWidget(m_hintLabel);
+
+    auto* buttons = new QHBoxLayout;
+    m_okButton = new QPushButton(languageText(TextKey::DbusTargetOk), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setDefault(true);
+    m_cancelButton = new QPushButton(languageText(TextKey::DbusTargetCancel), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setAutoDefault(false);
+    buttons->addStretch();
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
+    layout->addLayout(buttons);
+
+    connect(m_okButton, &QPushButton::clicked, this, &DbusTargetDialog::storeAndClose);
+    connect(m_cancelButton, &QPushButton::clicked, this, &DbusTargetDialog::cancel);
+
+    ConfigurationFile::readBusTarget(m_settings);
+    m_settings.busName = filledIn(m_settings.busName, CommandClient::DefaultBusName);
+    m_settings.objectPath = filledIn(m_settings.objectPath, CommandClient::DefaultObjectPath);
+    m_settings.busCommand = filledIn(m_settings.busCommand, CommandClient::DefaultCommand);
+    m_busNameBox->setText(m_settings.busName);
+    m_objectPathBox->setText(m_settings.objectPath);
+    m_commandBox->setText(m_settings.busCommand);
+    resize(440, sizeHint().height());
+}
+
+void DbusTargetDialog::showFromMenu(Settings& settings, CycleTimer& cycle, QWidget* parent) {
+    const int interval = cycle.interval();
+    cycle.stop();
+    DbusTargetDialog window(settings, parent);
+    window.exec();
+    cycle.setInterval(interval);
+}
+
+void DbusTargetDialog::storeAndClose() {
+    m_settings.busName = m_busNameBox->text();
+    m_settings.objectPath = m_objectPathBox->text();
+    m_settings.busCommand = m_commandBox->text();
+    ConfigurationFile::writeBusTarget(m_settings);
+    accept();
+}
+
+void DbusTargetDialog::cancel() {
+    m_cancelled = true;
+    reject();
+}

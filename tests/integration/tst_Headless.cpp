@@ -1,0 +1,203 @@
+// The real program, kelvane --headless, against real peers: the device simulator over TCP/IP and a
+// pseudo-terminal, a text file, a workbook read back by openpyxl, SQLite and a throwaway PostgreSQL.
+
+#include "base/files/IniFile.h"
+#include "support/DeviceSimulator.h"
+#include "support/PostgresCluster.h"
+#include "support/PrivateBus.h"
+#include "support/ProcessRunner.h"
+#include "support/ProgramFolder.h"
+#include "support/TestFiles.h"
+
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+const QByteArray Running = "status: Start über 'online'\n";
+const QByteArray Hotkeys = "[Port settings]\nportnum=99\n[Mode]\nmodus=HOTKEY\n";
+
+// Runs a tool to its end: its standard output, or nothing when it failed.
+QString runTool(const QString& program, const QStringList& arguments) {
+    const PrivateBus::Result result = PrivateBus::run(program, arguments);
+    return result.finished && result.exitCode == 0 ? QString::fromUtf8(result.output).trimmed() : QString();
+}
+
+// kelvane --headless with the folder as its program directory.
+struct Kelvane : ProcessRunner {
+    explicit Kelvane(const ProgramFolder& folder) : ProcessRunner(QStringLiteral("kelvane")) {
+        setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+        setEnvironmentValue(QStringLiteral("DISPLAY"), QString());
+    }
+};
+
+} // namespace
+
+class tst_Headless : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startsAndEnds_data();
+    void startsAndEnds();
+    void delivers_data();
+    void delivers();
+};
+
+void tst_Headless::startsAndEnds_data() {
+    QTest::addColumn<QByteArray>("configuration"); // empty: none
+    QTest::addColumn<bool>("complete");            // else only the keys given
+    QTest::addColumn<QByteArray>("language");      // "shipped", or the file written; empty: none
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::addColumn<int>("messages");
+    const auto row = [](const char* name, const QByteArray& configuration, bool complete,
+                        const QByteArray& language, const char* argument, int signalNumber,
+                        const QByteArray& shown, int messages) {
+        QTest::newRow(name) << configuration << complete << language << QString::fromLatin1(argument)
+                            << signalNumber << shown << messages;
+    };
+    row("SIGTERM", Hotkeys, true, "shipped", "", SIGTERM, Running, 0);
+    row("SIGINT, job.cfg", Hotkeys, true, "shipped", "job.cfg", SIGINT, Running, 0);
+    // The snapshot completes a partial file, so the settings count as changed; the answer is No.
+    row("changed settings", Hotkeys, false, "shipped", "", SIGTERM, Running, 1);
+    // Asked for one, the user chooses none and the settings stay empty; the answer to saving is No.
+    row("missing configuration", {}, false, "shipped", "", SIGTERM, "dialog: ", 2);
+    row("no language file", Hotkeys, true, {}, "", SIGTERM, Running, 0);
+    // A broken language file shows the keys instead of the texts.
+    const QByteArray header = "[SPRACHE]\naktuell=ENGLISH\n";
+    const QByteArray keys = "status: TextFrmJSLink_Label1Caption\n";
+    row("binary language file", Hotkeys, true, header + QByteArray("\x00\xff\xfe\x01[ENGLISH\n\x00", 14), "",
+        SIGTERM, keys, 0);
+    row("overlong line", Hotkeys, true, header + "[ENGLISH]\nTextStatus=" + QByteArray(100000, 'x'), "",
+        SIGTERM, keys, 0);
+}
+
+void tst_Headless::startsAndEnds() {
+    QFETCH(QByteArray, configuration);
+    QFETCH(bool, complete);
+    QFETCH(QByteArray, language);
+    QFETCH(QString, argument);
+    QFETCH(int, signalNumber);
+    QFETCH(QByteArray, shown);
+    QFETCH(int, messages);
+    ProgramFolder folder(language == "shipped");
+    QVERIFY(language == "shipped" || language.isEmpty() ||
+            TestFiles::write(folder.file(QStringLiteral("language.ini")), language));
+    const QString name = argument.isEmpty() ? QStringLiteral("standard.cfg") : argument;
+    if (complete) {
+        folder.writeConfiguration(name, configuration);
+    } else if (!configuration.isEmpty()) {
+        QVERIFY(TestFiles::write(folder.file(name), configuration));
+    }
+    const QByteArray before = TestFiles::read(folder.file(name));
+    Kelvane kelvane(folder);
+    QVERIFY(kelvane.start(QStringList{QStringLiteral("--headless")} + QStringList(argument).filter(u".cfg")));
+    QVERIFY2(kelvane.waitForError(shown) && kelvane.waitForError(Running),
+             kelvane.standardError().constData());
+    QVERIFY(kelvane.signalAndWait(signalNumber));
+    QVERIFY(kelvane.exitStatus() == QProcess::NormalExit && kelvane.exitCode() == 0);
+    QCOMPARE(kelvane.standardError().count("message: "), messages);
+    // The shutdown ran: the snapshot holds the settings, the configuration was not saved over, and a
+    // missing language file was made.
+    QCOMPARE(TestFiles::read(folder.file(name)), before);
+    const auto read = [&folder](const char* file, const char* section, const char* key) {
+        return IniFile::read(folder.file(QString::fromLatin1(file)), QString::fromLatin1(section),
+                             QString::fromLatin1(key), {});
+    };
+    QCOMPARE(read("tmp.cfg", "Mode", "modus"),
+             configuration.isEmpty() ? QString() : QStringLiteral("HOTKEY"));
+    QCOMPARE(read("language.ini", "SPRACHE", "aktuell"), QStringLiteral("ENGLISH"));
+}
+
+void tst_Headless::delivers_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<QByteArray>("target"); // section [Anwendung]; @ is the server's address
+    // Made with the peer's own tool, which says ok unless the peer is missing; @ is the program folder,
+    // psql the client of the server.
+    QTest::addColumn<QStringList>("prepare");
+    QTest::addColumn<QStringList>("readBack"); // rows "value|unit"
+    const QByteArray text = "Anwendung=Text-Datei\nTextFile=values.txt\n";
+    const QStringList sed{"sed", "s/{TAB}\r$//; s/{TAB}/|/", "@/values.txt"};
+    const QString python = QStringLiteral("/usr/bin/python3");
+    const QByteArray database = "Anwendung=Access-Datenbank\nAccessTable=w\nAccessFile=";
+    QTest::newRow("text file, TCP/IP") << false << text << QStringList() << sed;
+    QTest::newRow("text file, pseudo-terminal") << true << text << QStringList() << sed;
+    QTest::newRow("workbook")
+        << false << QByteArray("Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n")
+        << QStringList{python, "-c",
+                       "import openpyxl\nwb = openpyxl.Workbook(); wb.active.title = 'Tabelle1'\n"
+                       "wb.active['A1'] = 'Wert'\nwb.save('@/lab.xlsx'); print('ok')"}
+        << QStringList{python, "-c",
+                       "import openpyxl\nws = openpyxl.load_workbook('@/lab.xlsx')['Tabelle1']\n"
+                       "assert ws['A1'].value == 'Wert'\n"
+                       "for r in ws.iter_rows(min_row=2, values_only=True): print('%s|%s' % r[:2])"};
+    QTest::newRow("SQLite database") << false << database + "lab.db\n"
+                                     << QStringList{"sqlite3", "@/lab.db",
+                                                    "CREATE TABLE w (value REAL, unit TEXT); SELECT 'ok';"}
+                                     << QStringList{"sqlite3", "@/lab.db",
+                                                    "SELECT value, unit FROM w ORDER BY rowid;"};
+    QTest::newRow("PostgreSQL server")
+        << false << database + "@\n"
+        << QStringList{"psql", "CREATE TABLE w (value numeric, unit text); SELECT 'ok';"}
+        << QStringList{"psql", "SELECT value, unit FROM w ORDER BY value;"};
+}
+
+void tst_Headless::delivers() {
+    QFETCH(bool, serial);
+    QFETCH(QByteArray, target);
+    QFETCH(QStringList, prepare);
+    QFETCH(QStringList, readBack);
+    ProgramFolder folder;
+    PostgresCluster cluster;
+    if (prepare.value(0) == u"psql") {
+        const bool started = cluster.start();
+        if (!started && cluster.reason().startsWith(u"no PostgreSQL")) {
+            QSKIP(qPrintable(cluster.reason()));
+        }
+        QVERIFY2(started, qPrintable(cluster.reason()));
+        target.replace('@', cluster.url().toUtf8());
+    }
+    const auto run = [&](QStringList command) {
+        command.replaceInStrings(QStringLiteral("@"), folder.path());
+        const QString output = command.first() == u"psql" ? cluster.psql(command.last())
+                                                          : runTool(command.first(), command.mid(1));
+        return output.isEmpty() ? QStringList() : output.split(u'\n');
+    };
+    if (!prepare.isEmpty() && !run(prepare).endsWith(QStringLiteral("ok"))) {
+        QSKIP(qPrintable(prepare.first() + QStringLiteral(" does not work: the peer is missing")));
+    }
+    const QString link = folder.file(QStringLiteral("balance"));
+    DeviceSimulator simulator;
+    QVERIFY(simulator.start(QStringList{"--interval", "150", "--ramp", "10:90:0.25"} +
+                            (serial ? QStringList{"--pty", link} : QStringList())));
+    QVERIFY(!serial ||
+            (simulator.process().waitForOutput("pty: ") &&
+             TestFiles::write(folder.file("kelvane.ini"), "[ports]\nCOM7=" + QFile::encodeName(link))));
+    folder.writeConfiguration(QStringLiteral("standard.cfg"),
+                              (serial ? QByteArray("[Port settings]\nportnum=7\n")
+                                      : "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
+                                            QByteArray::number(simulator.port()) + "\n") +
+                                  "[Anwendung]\n" + target + "Format={Messwert}{TAB}{Einheit}{TAB}\n");
+    Kelvane kelvane(folder);
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QTRY_VERIFY_WITH_TIMEOUT(run(readBack).size() >= 4, 15000);
+    QVERIFY(kelvane.signalAndWait(SIGTERM) && kelvane.exitCode() == 0);
+    const QByteArray status = kelvane.standardError();
+    QVERIFY2(!status.contains("message:"), status.constData());
+    QVERIFY2(status.contains(serial ? "status: Device activated COM7\n" : "status: Device activated TCP/IP"),
+             status.constData());
+    // Every value arrived as a number with its unit, in order, none lost between the first and the last.
+    QStringList delivered;
+    QStringList expected;
+    for (const QString& row : run(readBack)) {
+        delivered << QString::number(row.section(u'|', 0, 0).toDouble()) + u'|' + row.section(u'|', 1);
+        expected << QString::number(delivered.first().section(u'|', 0, 0).toDouble() +
+                                    0.25 * expected.size()) +
+                        "|g";
+    }
+    QCOMPARE(delivered, expected);
+}
+
+QTEST_GUILESS_MAIN(tst_Headless)
+#include "tst_Headless.moc"

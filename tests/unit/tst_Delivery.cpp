@@ -1,0 +1,317 @@
+#include "base/config/SettingText.h"
+#include "base/delivery/Database.h"
+#include "base/delivery/Delivery.h"
+#include "base/delivery/KeyTokenizer.h"
+#include "base/delivery/OutputTemplate.h"
+#include "base/delivery/PublishedValues.h"
+#include "base/delivery/TargetWindow.h"
+#include "base/texts/LanguageTable.h"
+#include "support/ProgramFolder.h"
+#include "support/RecordingKeyboard.h"
+#include "support/RecordingMainView.h"
+#include "support/RecordingWindowList.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+// The sqlite3 shell's output for sql on a database file, NULL written as NULL.
+QString sqlite(const QString& database, const QString& sql) {
+    QProcess process;
+    process.start(QStringLiteral("sqlite3"),
+                  {QStringLiteral("-nullvalue"), QStringLiteral("NULL"), database, sql});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// Where keystroke targets go, as far as the dispatch is concerned.
+struct RecordingSink : DeliverySink {
+    bool deliver(const QString& text) override {
+        texts.append(text);
+        return true;
+    }
+    QStringList texts;
+};
+
+// Delivery to the targets of settings in a program folder of its own.
+struct Bench {
+    ProgramFolder folder;
+    Settings settings;
+    RecordingMainView view;
+    ScriptedDialogs dialogs;
+    PublishedValues published;
+    Delivery delivery{settings, view, dialogs, published};
+
+    Bench(const QString& target, const QString& path) {
+        settings.target = SettingText::target(target);
+        settings.textFilePath = settings.workbookPath = settings.databasePath = path;
+        settings.databaseTable = QStringLiteral("w");
+    }
+    QStringList files() const {
+        return QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    }
+};
+
+} // namespace
+
+class tst_Delivery : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void render_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("outputTemplate");
+        QTest::addColumn<bool>("point");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("rendered");
+        QTest::addColumn<QStringList>("asked"); // the labels of the prompts
+        using L = QStringList;
+        const QString de = QStringLiteral("GERMAN"), en = QStringLiteral("ENGLISH");
+        QTest::newRow("value, unit") << de << "{Messwert}{TAB}{Einheit}{ENTER}" << false << L{}
+                                     << "12,50{TAB}kg{ENTER}" << L{};
+        QTest::newRow("decimal point") << de << "{Messwert}" << true << L{} << "12.50" << L{};
+        QTest::newRow("first occurrence only")
+            << de << "{Messwert};{Messwert}" << false << L{} << "12,50;{Messwert}" << L{};
+        QTest::newRow("ID 10 before 1 and 2")
+            << de << "{ID_10}/{ID_1}/{ID_2}" << false << L{} << "J/A/ x " << L{};
+        QTest::newRow("time and date")
+            << de << "{Uhrzeit} {Datum}" << false << L{} << "08:05:09 04.03.2026" << L{};
+        QTest::newRow("English") << en << "{Messwert}{Einheit}|{?Charge}" << false << L{"L1"} << "12,50kg|L1"
+                                 << L{"Charge"};
+        QTest::newRow("prompt") << de << "{?Charge}{TAB}{Messwert}" << false << L{"L42"} << "L42{TAB}12,50"
+                                << L{"Charge"};
+        QTest::newRow("prompt at the start") << de << "?a}x" << false << L{"1"} << "1x" << L{"a"};
+        QTest::newRow("prompt in an ID") << de << "{ID_3}" << false << L{"z"} << "xz" << L{"y"};
+        QTest::newRow("no brace after ?") << de << "Ok? {Messwert}" << false << L{} << "Ok? 12,50" << L{};
+        QTest::newRow("cancelled prompt") << de << "[{?x}]" << false << L{} << "[]" << L{"x"};
+        QTest::newRow("typed with angles") << de << "<Messwert><TAB>" << false << L{} << "12,50{TAB}" << L{};
+        QTest::newRow("name takes its neighbours") << de << "aMesswertb" << false << L{} << "12,50" << L{};
+        QTest::newRow("name at the start") << de << "Messwert}" << false << L{} << "12,50" << L{};
+        QTest::newRow("empty record") << de << "{?x}{Messwert}" << false << L{} << "" << L{};
+    }
+
+    void render() {
+        QFETCH(QString, language);
+        QFETCH(QString, outputTemplate);
+        QFETCH(bool, point);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, asked);
+        ProgramFolder folder;
+        LanguageTable::instance().load(folder.file(QStringLiteral("language.ini")), language);
+        Measurement m;
+        m.record =
+            QTest::currentDataTag() == QLatin1String("empty record") ? " \r\n" : "N     +    12.50 kg \r\n";
+        m.valueText = QStringLiteral("12,50");
+        m.unit = QStringLiteral("kg");
+        m.ids = {"", "A", " x ", "x{?y}", "", "", "", "", "", "", "J"};
+        ScriptedDialogs dialogs;
+        dialogs.inputs.assign(answers.begin(), answers.end());
+        QTEST(OutputTemplate::render(OutputTemplate::bracesFromAngles(outputTemplate), m, point, dialogs,
+                                     QDateTime({2026, 3, 4}, {8, 5, 9})),
+              "rendered");
+        const QString prompt = language == QLatin1String("ENGLISH")
+                                   ? QStringLiteral("Please enter the value for %1:")
+                                   : QString::fromUtf8("Bitte geben Sie den Wert für %1 ein:");
+        for (QString& label : asked) {
+            label = prompt.arg(label);
+        }
+        QCOMPARE(dialogs.questions, asked);
+    }
+
+    void keys_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("keys"); // characters as themselves, other keys as <keysym name>
+        const QString longest(KeyTokenizer::MaxTypedLength, u'7');
+        QTest::newRow("value, tab, unit, enter") << "12.5{TAB}kg{ENTER}" << QString("12.5<Tab>kg<Return>");
+        QTest::newRow("names in any case") << "{tab}{Tab}{eNtEr}" << QString("<Tab><Tab><Return>");
+        QTest::newRow("other names") << "{BKSP}{DEL}{PGDN}{BREAK}{WIN}{APPS}"
+                                     << QString("<BackSpace><Delete><Next><Pause><Super_L><Menu>");
+        QTest::newRow("modifier taps") << "+a^c%f" << QString("<Shift_L>a<Control_L>c<Alt_L>f");
+        QTest::newRow("braces of no name") << "{{X}{TAB{ TAB}{ENTER2}" << QString("{{X}{TAB{ TAB}{ENTER2}");
+        QTest::newRow("brace around a name") << "{{TAB}}" << QString("{<Tab>}");
+        QTest::newRow("no other letter for a name")
+            << QString::fromUtf8("{ınsert}") << QString::fromUtf8("{ınsert}");
+        QTest::newRow("beyond ASCII")
+            << QString::fromUtf8("µ° €Ω\U0001D11E") << QString::fromUtf8("µ° €Ω\U0001D11E");
+        QTest::newRow("lone surrogate") << QString(QString(QChar(0xd834)) + u'z') << QString("z");
+        QTest::newRow("control characters without a key") << "a\x01\tb\x1f\x1b" << QString("a\tb\x1b");
+        QTest::newRow("longest text") << longest << longest;
+        QTest::newRow("one character too long") << QString(longest + u'7') << QString();
+    }
+
+    void keys() {
+        QFETCH(QString, text);
+        QFETCH(QString, keys);
+        QString tokens;
+        for (const KeyToken& key : KeyTokenizer::keyTokensOf(text)) {
+            tokens += RecordingKeyboard::describe(key);
+        }
+        QCOMPARE(tokens, keys);
+        RecordingKeyboard keyboard;
+        KeyTokenizer::typeText(text, keyboard);
+        QCOMPARE(keyboard.bursts.size(), std::size_t(keys.isEmpty() ? 0 : 1));
+        QCOMPARE(keyboard.typed(), keys);
+    }
+
+    void targetWindow_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("vanished"); // a window gone by the time it is activated
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<QList<quint64>>("activated");
+        QTest::addColumn<bool>("delivered");
+        using A = QList<quint64>;
+        QTest::newRow("last word of a title") << "Tabelle" << 0 << "Mappe1 - Tabelle" << A{13} << true;
+        QTest::newRow("other letter case") << "tabelle" << 0 << "" << A{} << false;
+        QTest::newRow("two: the upper") << "Editor" << 0 << "Protokoll.txt - Editor" << A{12} << true;
+        QTest::newRow("empty: the first titled") << "" << 0 << "Kelvane Version 4.2" << A{10} << true;
+        QTest::newRow("window gone") << "Mappe1" << 13 << "Mappe1 - Tabelle" << A{13} << false;
+        QTest::newRow("the focused window") << "*free*" << 0 << "" << A{} << true;
+    }
+
+    void targetWindow() {
+        QFETCH(QString, target);
+        QFETCH(int, vanished);
+        QFETCH(bool, delivered);
+        Settings settings;
+        settings.target = SettingText::target(target);
+        settings.applications = {{"Editor", "editor.exe"}, {"Tabelle", "calc.exe"}};
+        settings.selectedApplication = 1;
+        ScriptedDialogs dialogs;
+        RecordingWindowList windows;
+        windows.windows = {{10, "Kelvane Version 4.2", true, true},
+                           {11, "", true, true},
+                           {12, "Protokoll.txt - Editor", false, true},
+                           {13, "Mappe1 - Tabelle", true, true},
+                           {14, "Notizen - Editor", true, true}};
+        windows.vanished = {quint64(vanished)};
+        RecordingKeyboard keyboard;
+        TargetWindow window(settings, dialogs, &windows, &keyboard);
+        int missing = 0;
+        QStringList status;
+        window.setHandlers(
+            {[&missing] { ++missing; }, [&status](const QString& text) { status.append(text); }});
+        QString before; // what had happened when the keys were typed
+        keyboard.onType = [&] { before = dialogs.messages.join(u'|') + QString::number(missing); };
+        QCOMPARE(window.deliver(QStringLiteral("12,5{TAB}")), delivered);
+        QCOMPARE(keyboard.typed(), QStringLiteral("12,5<Tab>"));
+        QTEST(windows.activated, "activated");
+        QCOMPARE(windows.enumerations, target == QLatin1String("*free*") ? 0 : 1);
+        QTEST(window.foundTitle(), "found");
+        QCOMPARE(before, delivered ? QStringLiteral("0") : QStringLiteral("Anwendung calc.exe nicht aktiv1"));
+
+        // Without a keyboard (no X display) nothing is looked for or typed, and the status says why.
+        const QList<quint64> activations = windows.activated;
+        TargetWindow withoutDisplay(settings, dialogs, &windows, nullptr);
+        QVERIFY(!withoutDisplay.deliver(QStringLiteral("1")));
+        withoutDisplay.setHandlers({{}, [&status](const QString& text) { status.append(text); }});
+        QVERIFY(!withoutDisplay.deliver(QStringLiteral("1")));
+        QCOMPARE(status, QStringList{TargetWindow::displayRequiredText()});
+        QCOMPARE(windows.activated, activations);
+        QCOMPARE(dialogs.messages.size(), delivered ? 0 : 1);
+    }
+
+    void dispatch_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("file"); // out.txt afterwards
+        QTest::addColumn<QString>("seen");    // "item", "message" or "keys" for the other effects
+        const QByteArray old("old\r\n");
+        QTest::newRow("text file") << "Text-Datei" << QString("out.txt")
+                                   << old + "12,5 kg\r\n\xc2\xb5\xc2\xb0{TAB}\r\n"
+                                   << "";
+        QTest::newRow("text file, no folder") << "Text-Datei" << QString("gone/out.txt") << old << "";
+        QTest::newRow("published item") << "DDE-Kanal" << QString("out.txt") << old << "item";
+        QTest::newRow("XML file") << "XML-Datei" << QString("out.txt") << old << "";
+        QTest::newRow("missing workbook") << "Excel-Datei" << QString("none.xlsx") << old << "message";
+        QTest::newRow("focused window") << "*free*" << QString("out.txt") << old << "keys";
+    }
+
+    void dispatch() {
+        QFETCH(QString, target);
+        QFETCH(QString, path);
+        QFETCH(QString, seen);
+        Bench b(target, path);
+        QVERIFY(TestFiles::write(b.folder.file(QStringLiteral("out.txt")), "old\r\n"));
+        RecordingSink sink;
+        b.delivery.setKeystrokeSink(&sink);
+        const QStringList texts{QStringLiteral("12,5 kg"), QString::fromUtf8("µ°{TAB}")};
+        for (const QString& text : texts) {
+            b.delivery.deliver(text);
+        }
+        QCOMPARE(b.dialogs.beeps, 2);
+        QTEST(TestFiles::read(b.folder.file(QStringLiteral("out.txt"))), "file");
+        QCOMPARE(b.published.outputText, seen == QLatin1String("item") ? texts.last() : QString());
+        QCOMPARE(sink.texts, seen == QLatin1String("keys") ? texts : QStringList());
+        const QString noFile =
+            QString::fromUtf8("Datei none.xlsx nicht gefunden, bitte prüfen Sie die Einstellungen "
+                              "für Speicherung in einer Excel-Datei");
+        QCOMPARE(b.dialogs.messages,
+                 (seen == QLatin1String("message") ? QStringList{noFile, noFile} : QStringList()));
+        QCOMPARE(b.view.infoText(MainView::InfoPanel::Target),
+                 target == QLatin1String("Text-Datei") ? path : QString());
+        QCOMPARE(b.files(), (QStringList{"language.ini", "out.txt"}));
+        // Without a keystroke sink keystroke targets only beep.
+        Delivery unwired(b.settings, b.view, b.dialogs, b.published);
+        unwired.deliver(texts.first());
+        QCOMPARE(b.dialogs.beeps, 3);
+    }
+
+    // Records into a table (zeta, alpha, mid) of lab.db, as sqlite3 reads them back.
+    void database_data() {
+        QTest::addColumn<QString>("target"); // file and table
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("rows");
+        using L = QStringList;
+        const QString lab = QStringLiteral("lab.db w");
+        QTest::newRow("fields by position") << lab << L{"A{TAB}B{TAB}"} << "A|B|NULL";
+        QTest::newRow("no separator") << lab << L{"AB"} << "";
+        QTest::newRow("empty field left out") << lab << L{"{TAB}kg{TAB}"} << "NULL|kg|NULL";
+        QTest::newRow("no field at all") << lab << L{"{TAB}{TAB}"} << "NULL|NULL|NULL";
+        QTest::newRow("more fields than columns") << lab << L{"1{TAB}2{TAB}3{TAB}4{TAB}"} << "1|2|3";
+        QTest::newRow("text after the last field") << lab << L{"1{TAB}2"} << "1|NULL|NULL";
+        QTest::newRow("one record each")
+            << lab << L{"1{TAB}", "2{TAB}", "3{TAB}"} << "1|NULL|NULL\n2|NULL|NULL\n3|NULL|NULL";
+        QTest::newRow("missing file") << QString("none.db w") << L{"1{TAB}"} << "";
+        QTest::newRow("missing table") << QString("lab.db nosuch") << L{"1{TAB}"} << "";
+    }
+
+    void database() {
+        QFETCH(QString, target);
+        QFETCH(QStringList, texts);
+        const QString path = target.section(u' ', 0, 0);
+        Bench b(QStringLiteral("Access-Datenbank"), path);
+        b.settings.databaseTable = target.section(u' ', 1);
+        const QString lab = b.folder.file(QStringLiteral("lab.db"));
+        sqlite(lab,
+               QStringLiteral(
+                   "CREATE TABLE w (zeta, alpha, mid); CREATE TABLE MSysObjects (a);"
+                   "CREATE TABLE msysLower (a); CREATE TABLE t2 (id INTEGER PRIMARY KEY AUTOINCREMENT);"));
+        for (const QString& text : texts) {
+            b.delivery.deliver(text);
+        }
+        QTEST(sqlite(lab, QStringLiteral("SELECT * FROM w ORDER BY rowid;")), "rows");
+        QCOMPARE(b.files(), (QStringList{"lab.db", "language.ini"}));
+        // The engine's own tables are left out.
+        QString error;
+        QStringList names = Database::tableNames(b.folder.file(path), &error);
+        names.sort();
+        QCOMPARE(names, (path == "lab.db" ? QStringList{"msysLower", "t2", "w"} : QStringList()));
+        QCOMPARE(error.isEmpty(), path != "none.db");
+        const bool writable = target == QLatin1String("lab.db w");
+        QCOMPARE(Database::insertRecord(b.folder.file(path), b.settings.databaseTable, {"9"}), writable);
+    }
+};
+
+int main(int argc, char** argv) {
+    // The date token is written as the German locale writes dates.
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    QCoreApplication app(argc, argv);
+    tst_Delivery test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Delivery.moc"

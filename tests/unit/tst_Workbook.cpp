@@ -1,0 +1,301 @@
+#include "base/delivery/Workbook.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Error = Workbook::Error;
+
+namespace {
+
+const QString Sheet = QStringLiteral("Tabelle1");
+const QString FirstSheet = QStringLiteral("xl/worksheets/sheet1.xml");
+const QString Script = QStringLiteral(KELVANE_SOURCE_DIR "/tests/data/workbook.py");
+
+// The lines of a dump that begin with prefix, without it.
+QStringList linesOf(const QStringList& dump, const QString& prefix) {
+    const QRegularExpression start(u'^' + QRegularExpression::escape(prefix));
+    return QStringList(dump.filter(start)).replaceInStrings(start, QString());
+}
+
+QStringList listing(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+// Workbooks are made and read back by openpyxl through tests/data/workbook.py.
+class tst_Workbook : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    int m_count = 0;
+    QString m_error;
+
+    // A fresh folder for each workbook, so that leftovers of a failed save show.
+    QString newPath() {
+        const QString folder = m_root.filePath(QString::number(++m_count));
+        QDir().mkpath(folder);
+        return folder + QStringLiteral("/book.xlsx");
+    }
+
+    bool python(const QStringList& arguments, QByteArray* output = nullptr) {
+        QProcess process;
+        process.start(QStringLiteral("/usr/bin/python3"), arguments);
+        const bool ok = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+                        process.exitCode() == 0;
+        m_error = QString::fromUtf8(process.readAllStandardError());
+        if (output) {
+            *output = process.readAllStandardOutput();
+        }
+        return ok;
+    }
+
+    bool make(const QString& path, const QString& snippet) { return python({Script, "make", path, snippet}); }
+
+    // Empty when the workbook cannot be read; m_error says why.
+    QStringList dump(const QString& path, const QString& part = FirstSheet) {
+        QByteArray output;
+        python({Script, "dump", path, part}, &output);
+        return QString::fromUtf8(output).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_root.isValid());
+        // Open for the other file system user of atomicSave().
+        QCOMPARE(::chmod(QFile::encodeName(m_root.path()).constData(), 0755), 0);
+        QVERIFY2(python({"-c", "import openpyxl"}), "python3-openpyxl makes and reads the workbooks");
+    }
+
+    void appendRow_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QString>("dimension");
+        using L = QStringList;
+        const QString abc = QStringLiteral("ws['A1'] = 'a'; ws['A2'] = 'b'; ws['A3'] = 'c'\n");
+        const L abcCells{"A1|str|a", "A2|str|b", "A3|str|c"}, a{"A1|str|a"};
+        QTest::newRow("shared strings") << abc + "shared = True" << L{"12,5", "kg"} << "de_DE" << 4
+                                        << abcCells + L{"A4|float|12.5", "B4|str|kg"} << "A1:B4";
+        QTest::newRow("blank A reused, other cells kept")
+            << abc + "ws['A4'] = '   '; ws['B4'] = 'old'; ws['C4'] = 'kept'; shared = True" << L{"7", "new"}
+            << "C" << 4 << abcCells + L{"A4|int|7", "B4|str|new", "C4|str|kept"} << "A1:C4";
+        QTest::newRow("missing row between") << "ws['A1'] = 'a'; ws['A3'] = 'c'" << L{"x", "y"} << "C" << 2
+                                             << L{"A1|str|a", "A2|str|x", "B2|str|y", "A3|str|c"} << "A1:B3";
+        QTest::newRow("empty sheet") << "" << L{"1"} << "C" << 1 << L{"A1|int|1"} << "A1";
+        QTest::newRow("empty fields keep their columns")
+            << "ws['A1'] = 'a'" << L{"", "kg", "", "5", ""} << "C" << 2 << a + L{"B2|str|kg", "D2|int|5"}
+            << "A1:D2";
+        QTest::newRow("numbers in C") << "ws['A1'] = 'a'" << L{"12,5", "0.1", "1E20"} << "C" << 2
+                                      << a + L{"A2|str|12,5", "B2|float|0.1", "C2|float|1e+20"} << "A1:C2";
+        QTest::newRow("numbers in German")
+            << "ws['A1'] = 'a'" << L{"-3,25", "1.234", "1.234,5", "1e999", "=1+1"} << "de_DE" << 2
+            << a + L{"A2|float|-3.25", "B2|float|1.234", "C2|str|1.234,5", "D2|str|1e999", "E2|str|=1+1"}
+            << "A1:E2";
+        QTest::newRow("column style for a new cell")
+            << "ws['A1'] = 'a'; ws.column_dimensions['B'].font = Font(bold=True)" << L{"x", "y"} << "C" << 2
+            << a + L{"A2|str|x", "B2|str|y|bold"} << "A1:B2";
+        QTest::newRow("markup and control characters")
+            << "ws['A1'] = 'a'" << L{"<a & b>", QString("a\x01z\x0b"), "x\ty", QString("\x01"), "z"} << "C"
+            << 2 << a + L{"A2|str|<a & b>", "B2|str|az", "C2|str|x\ty", "E2|str|z"} << "A1:E2";
+        QTest::newRow("style of a replaced cell kept")
+            << "ws['A1'] = 'a'; ws['A2'] = ' '; ws['A2'].font = Font(bold=True)" << L{"x"} << "C" << 2
+            << a + L{"A2|str|x|bold"} << "A1:A2";
+        QTest::newRow("formula in A is kept") << "ws['A1'] = 'a'; ws['A2'] = '=1+1'" << L{"x"} << "C" << 3
+                                              << a + L{"A2|formula|=1+1", "A3|str|x"} << "A1:A3";
+        QTest::newRow("rows without numbers")
+            << "raw['xl/worksheets/sheet1.xml'] = sheet('<row>' + inline(None, 'a') + '</row><row>' + "
+               "inline(None, ' ') + '</row><row>' + inline(None, 'c') + '</row>')"
+            << L{"x"} << "C" << 2 << L{"A1|str|a", "A2|str|x", "A3|str|c"} << "";
+        QTest::newRow("rows and cells out of order")
+            << "raw['xl/worksheets/sheet1.xml'] = sheet('<row r=\"2\">' + inline('C2', 'kept') + "
+               "inline('A2', ' ') + '</row><row r=\"1\">' + inline('A1', 'a') + '</row>')"
+            << L{"x", "y"} << "C" << 2 << L{"A1|str|a", "A2|str|x", "B2|str|y", "C2|str|kept"} << "";
+        QTest::newRow("blank by entities, a leading blank no")
+            << "raw['xl/worksheets/sheet1.xml'] = sheet('<row>' + inline(None, ' a') + '</row><row>' + "
+               "inline(None, '&#x20;&#32;_x0020_') + '</row>')"
+            << L{"x"} << "C" << 2 << L{"A1|str| a", "A2|str|x"} << "";
+        QTest::newRow("spans widened")
+            << "raw['xl/worksheets/sheet1.xml'] = sheet('<row r=\"1\" spans=\"1:1\">' + inline('A1', 'a') + "
+               "'</row><row r=\"2\" spans=\"2:2\">' + inline('B2', 'b') + '</row>')"
+            << L{"x", "", "z"} << "C" << 2 << L{"A1|str|a", "A2|str|x", "B2|str|b", "C2|str|z"}
+            << " 1=1:1 2=1:3";
+        QTest::newRow("blank rich shared string")
+            << "shared = True\nraw['xl/worksheets/sheet1.xml'] = sheet('<row r=\"1\"><c r=\"A1\" "
+               "t=\"s\"><v>0</v></c>"
+               "</row><row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c></row>')\n"
+               "raw['xl/sharedStrings.xml'] = '<sst %s><si><t>a</t></si><si><r><t xml:space=\"preserve\"> "
+               "</t></r>"
+               "<r><t> </t></r></si></sst>' % NS"
+            << L{"x"} << "C" << 2 << L{"A1|str|a", "A2|str|x"} << "";
+        const QString others = QStringLiteral(
+            "other = wb.create_sheet('Daten'); other['A1'] = 'x'; other['B1'] = '=SUM(Tabelle1!B1:B9)'\n");
+        QTest::newRow("other sheets, styles and formulas")
+            << others + "ws['A1'] = 'W'; ws['A1'].font = Font(bold=True); ws['B1'] = 2.5; ws['C1'] = '=B1'; "
+                        "shared = True"
+            << L{"1,5", "g"} << "de_DE" << 2
+            << L{"A1|str|W|bold", "B1|float|2.5", "C1|formula|=B1", "A2|float|1.5", "B2|str|g"} << "A1:C2";
+        QTest::newRow("Tabelle1 not the first sheet")
+            << others + "ws.title = 'Erste'; t = wb.create_sheet('Tabelle1'); t['A1'] = 'a'; t['C1'] = '=A1'"
+            << L{"1,5", "g"} << "de_DE" << 2 << L{"A1|str|a", "C1|formula|=A1", "A2|float|1.5", "B2|str|g"}
+            << "A1:A1";
+    }
+
+    void appendRow() {
+        QFETCH(QString, setup);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, locale);
+        QFETCH(QString, dimension);
+        const QString path = newPath();
+        QVERIFY2(make(path, setup), qPrintable(m_error));
+        const QStringList before = dump(path);
+        const Workbook::Result result = Workbook::appendRow(path, Sheet, fields, QLocale(locale));
+        QVERIFY2(result.ok(), qPrintable(result.detail));
+        QTEST(result.row, "row");
+        const QStringList after = dump(path);
+        QVERIFY2(!after.isEmpty(), qPrintable(m_error));
+        QTEST(linesOf(after, Sheet + u'!'), "cells");
+        QCOMPARE(linesOf(after, QStringLiteral("dimension ")), QStringList{dimension});
+        QCOMPARE(listing(QFileInfo(path).path()), QStringList{"book.xlsx"});
+        // Nothing else changes: not the other sheets, and of the zip entries only the stored bytes of
+        // the sheet written to.
+        const QRegularExpression rest(QStringLiteral("^(?!dimension |Tabelle1!)"));
+        QStringList changed = after.filter(rest);
+        for (const QString& line : before.filter(rest)) {
+            changed.removeOne(line);
+        }
+        QCOMPARE(after.filter(rest).size(), before.filter(rest).size());
+        QCOMPARE(changed.size(), 1);
+        QVERIFY2(changed.first().startsWith(QLatin1String("entry xl/worksheets/sheet")),
+                 qPrintable(changed.first()));
+    }
+
+    void faults_data() {
+        QTest::addColumn<QString>("setup"); // "bytes:" followed by the file's content, "none" or "folder"
+        QTest::addColumn<int>("error");
+        QTest::newRow("missing file") << "none" << int(Error::FileMissing);
+        QTest::newRow("folder") << "folder" << int(Error::ReadFailed);
+        QTest::newRow("zip without workbook")
+            << "wb.save(path); drop = set(zipfile.ZipFile(path).namelist()); raw['hello.txt'] = 'hi'"
+            << int(Error::CorruptPackage);
+        QTest::newRow("no sheet Tabelle1") << "ws.title = 'Sheet1'" << int(Error::SheetMissing);
+        QTest::newRow("sheet part missing")
+            << "drop = {'xl/worksheets/sheet1.xml'}" << int(Error::CorruptPackage);
+        QTest::newRow("no sheet data")
+            << "raw['xl/worksheets/sheet1.xml'] = '<worksheet %s/>' % NS" << int(Error::CorruptPackage);
+        QTest::newRow("malformed sheet")
+            << "raw['xl/worksheets/sheet1.xml'] = sheet('<row r=\"1\"><c r=\"A1\"><v>1</v></c>')"
+            << int(Error::CorruptPackage);
+        QTest::newRow("unreadable cell reference")
+            << "raw['xl/worksheets/sheet1.xml'] = sheet('<row><c r=\"1A\"><v>1</v></c></row>')"
+            << int(Error::CorruptPackage);
+        QTest::newRow("malformed shared strings")
+            << "ws['A1'] = 'a'; shared = True; raw['xl/sharedStrings.xml'] = '<sst><si><t>a</si>'"
+            << int(Error::CorruptPackage);
+        QTest::newRow("damaged sheet data")
+            << "ws['A1'] = 'a' * 2000; damage = {'xl/worksheets/sheet1.xml'}" << int(Error::CorruptPackage);
+    }
+
+    void faults() {
+        QFETCH(QString, setup);
+        const QString path = newPath();
+        if (setup == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (setup.startsWith(QLatin1String("bytes:"))) {
+            QVERIFY(TestFiles::write(path, setup.mid(6).toUtf8()));
+        } else if (setup != QLatin1String("none")) {
+            QVERIFY2(make(path, setup), qPrintable(m_error));
+        }
+        const QByteArray original = TestFiles::read(path);
+        const Workbook::Result result = Workbook::appendRow(path, Sheet, {"1", "x"});
+        QTEST(int(result.error), "error");
+        QCOMPARE(result.row, 0);
+        QVERIFY(!result.detail.isEmpty());
+        QCOMPARE(TestFiles::read(path), original);
+        QCOMPARE(listing(QFileInfo(path).path()),
+                 (setup == "none" ? QStringList() : QStringList{"book.xlsx"}));
+    }
+
+    // The new package goes to a temporary file beside the old one that replaces it in one rename:
+    // whatever fails on the way, the old file stays as it was and nothing is left behind.
+    void atomicSave_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("folder not writable") << "read-only";
+        QTest::newRow("disk full") << "size limit";
+        QTest::newRow("rename refused") << "sticky";
+    }
+
+    void atomicSave() {
+        QFETCH(QString, failure);
+        const bool root = ::geteuid() == 0;
+        if (failure == QLatin1String("sticky") && !root) {
+            QSKIP("a workbook of another user in a shared folder needs root to set up");
+        }
+        const QString path = newPath();
+        QVERIFY2(make(path, "ws['A1'] = 'a'"), qPrintable(m_error));
+        const QByteArray original = TestFiles::read(path);
+        const QByteArray folder = QFile::encodeName(QFileInfo(path).path());
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        if (failure == QLatin1String("read-only")) {
+            QCOMPARE(::chmod(folder.constData(), 0555), 0);
+        } else if (failure == QLatin1String("size limit")) {
+            const rlimit limited{rlim_t(original.size() / 2), saved.rlim_max};
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        } else {
+            // In a sticky folder only the owner of a file may replace it.
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+            QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+            QCOMPARE(::chmod(folder.constData(), 01777), 0);
+        }
+        // Root passes every permission check; another file system user does not.
+        if (root && failure != QLatin1String("size limit")) {
+            setfsuid(65533);
+        }
+        const Workbook::Result result = Workbook::appendRow(path, Sheet, {"1"});
+        setfsuid(0);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+        ::chmod(folder.constData(), 0755);
+        QCOMPARE(result.error, Error::WriteFailed);
+        QCOMPARE(result.row, 0);
+        QCOMPARE(TestFiles::read(path), original);
+        QCOMPARE(listing(QString::fromLocal8Bit(folder)), QStringList{"book.xlsx"});
+    }
+
+    // Writes change the first empty row as they fill column A, or not.
+    void firstEmptyRowAfterWrites() {
+        const QString path = newPath();
+        QVERIFY2(make(path, "ws['A1'] = 'a'; ws['A3'] = 'c'"), qPrintable(m_error));
+        Workbook book;
+        QCOMPARE(book.firstEmptyRow(), 0);
+        QCOMPARE(book.open(path, QStringLiteral("TABELLE1")), Error::None);
+        const QList<std::tuple<int, QStringList, int>> writes{
+            {2, {"1"}, 4}, {4, {"", "B"}, 4}, {4, {" "}, 4}, {4, {"x"}, 5}};
+        for (const auto& [row, fields, firstEmpty] : writes) {
+            QCOMPARE(book.writeRow(row, fields, QLocale::c()), Error::None);
+            QCOMPARE(book.firstEmptyRow(), firstEmpty);
+        }
+        QCOMPARE(book.writeRow(5, QStringList(16385, "1"), QLocale::c()),
+                 Error::WriteFailed); // one column too many
+        QCOMPARE(book.save(), Error::None);
+        QCOMPARE(linesOf(dump(path), Sheet + u'!'),
+                 (QStringList{"A1|str|a", "A2|int|1", "A3|str|c", "A4|str|x", "B4|str|B"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Workbook)
+#include "tst_Workbook.moc"

@@ -188,7 +188,7 @@ const std::pair<const char*, const char*> OddValues[] = {
     {"st_kennung=", "st_kennung=\" \""}, {"anzeigemodus=0", "anzeigemodus=9"},
     {"st_dichte=1", "st_dichte=0.998"}, {"key2=,,,,,0", "key2=CTRL,ALT,F1,ESCT,Tare,1"},
     {"key3=,,,,,0", "key3=F13,x,,run it,,yes"}, {"\nkey0=,,,\n", "\nkey0=SHIFT,CTRL,F13,x\n"},
-    {"AppListExe 0=\n", "AppListExe 0=gedit\nAppList 1=My Editor 2\nAppListExe 1=\n"},
+    {"AppListExe 0=\n", "AppListExe 0=gedit\nAppList 1=My Editor 2\nAppListExe 1=myeditor\n"},
     {"befehl=", "befehl=[run(\"Macro\")]"}, {"ID_end_10=0", "ID_end_10=-7"},
 };
 // clang-format on
@@ -276,6 +276,7 @@ private Q_SLOTS:
         for (const auto& [entry, name] : {std::pair{1, "My Editor 2"}, {2, ""}, {-1, ""}}) {
             s.selectedApplication = entry;
             QCOMPARE(s.selectedApplicationName(), QString::fromUtf8(name));
+            QCOMPARE(s.selectedProgramFile().isEmpty(), *name == '\0');
         }
         // An empty answer cell is written as 0, one blank as standstill text quoted, no application as one.
         Settings changed = loaded("[Action]\nkey2=F1,,,ESCT,Tare,\n");

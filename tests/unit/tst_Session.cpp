@@ -332,6 +332,22 @@ private Q_SLOTS:
             QVERIFY2(matches(line, l), qPrintable(l));
         }
     }
+    // Loading a configuration offers the timer's start again; the next value of a running
+    // start/stop schedule shows the running buttons once more.
+    void startStopTimerShowsRunningButtons() {
+        Bench b;
+        const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(b.start(Shown + timer(1, 0, now.addSecs(-60), now.addSecs(3600))));
+        b.session.controller().loadConfiguration(b.folder.file(u"standard.cfg"_s));
+        QVERIFY(b.connectedAgain());
+        const RecordingMainView& v = b.view;
+        QVERIFY(v.isButtonEnabled(MainButton::TimerStart) && !v.isButtonEnabled(MainButton::TimerStop));
+        QTimer stream;
+        QObject::connect(&stream, &QTimer::timeout, &stream, [&] { b.send(record(" 10.00")); });
+        stream.start(50);
+        WAIT_VERIFY(!v.isButtonEnabled(MainButton::TimerStart) && v.isButtonEnabled(MainButton::TimerStop));
+        QVERIFY(b.output().startsWith("10.00;g\r\n"));
+    }
     void buttons_data() {
         QTest::addColumn<Buttons>("row");
         const QDateTime now = QDateTime::currentDateTime();
@@ -393,6 +409,18 @@ private Q_SLOTS:
         const qint64 due = QDateTime::currentDateTime().secsTo(s.timer().due);
         QVERIFY(row.due == NoDue ? s.timer().due.isNull()
                                  : !s.timer().due.isNull() && qAbs(due - row.due) < 60);
+    }
+    // A port that exists but cannot be opened ends the start-up before the mode is set up: the
+    // cycle keeps waiting until the user goes online.
+    void serialPortBusy() {
+        Bench b;
+        TestFiles::write(b.folder.file(u"kelvane.ini"_s),
+                         "[waittime]\nm_waittime=0.3\n[ports]\nCOM3=/dev/null\n");
+        b.folder.writeConfiguration(u"standard.cfg"_s, "[Port settings]\nportnum=3\n" + Print);
+        QVERIFY(b.session.start({}));
+        QVERIFY(!b.session.connection().serialLink().isOpen());
+        QCOMPARE(b.session.cycleTimer().interval(), CycleTimer::WaitingInterval);
+        QCOMPARE(b.view.statusText(), u"Start über 'online'"_s);
     }
     void pressNumber_data() {
         QTest::addColumn<int>("number");

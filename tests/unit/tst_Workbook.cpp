@@ -187,6 +187,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("error");
         QTest::newRow("missing file") << "none" << int(Error::FileMissing);
         QTest::newRow("folder") << "folder" << int(Error::ReadFailed);
+        QTest::newRow("empty file") << "bytes:" << int(Error::NotAZip);
+        QTest::newRow("text file") << "bytes:Gewicht;12,5\n" << int(Error::NotAZip);
         QTest::newRow("zip without workbook")
             << "wb.save(path); drop = set(zipfile.ZipFile(path).namelist()); raw['hello.txt'] = 'hi'"
             << int(Error::CorruptPackage);

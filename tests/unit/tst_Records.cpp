@@ -1,6 +1,7 @@
 #include "base/config/SettingText.h"
 #include "base/link/TcpLink.h"
 #include "base/records/Acceptance.h"
+#include "base/records/FlowMeter.h"
 #include "base/records/RecordCutter.h"
 #include "base/records/RecordReader.h"
 #include "base/records/RecordText.h"
@@ -252,6 +253,55 @@ private Q_SLOTS:
                                                 settings.densityDivisor()));
         }
         QTEST(parts, "shown");
+    }
+
+    // Four timed values over two timer runs, each as "display|output|reference": the display, the
+    // value and unit the output takes, and the weight the flow meter then holds. The first value of
+    // each run shows no flow and is measured against nothing before it.
+    void timedValuesInEachMode_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<double>("density");
+        QTest::addColumn<QStringList>("steps");
+        using S = QStringList;
+        QTest::newRow("weight") << "0" << 1.0
+                                << S{"100.00|100 g|100", "150.00|150 g|150", "400.00|400 g|400",
+                                     "390.00|390 g|390"};
+        QTest::newRow("volume") << "1" << 2.0
+                                << S{"50,000|50 ml|100", "75,000|75 ml|150", "200,000|200 ml|400",
+                                     "195,000|195 ml|390"};
+        QTest::newRow("flow") << "2" << 1.0
+                              << S{"0|0 ml|100", "5,000|5 ml|150", "0|0 ml|400", "-5,000|-5 ml|390"};
+        QTest::newRow("flow as volume")
+            << "2" << 0.5 << S{"0|0 ml|100", "10,000|10 ml|150", "0|0 ml|400", "-10,000|-10 ml|390"};
+    }
+    void timedValuesInEachMode() {
+        QFETCH(QString, mode);
+        QFETCH(double, density);
+        Settings settings = layout();
+        settings.displayMode = SettingText::displayMode(mode);
+        settings.density = density;
+        const struct {
+            bool firstOfRun;
+            const char* value;
+            qint64 milliseconds;
+        } timed[] = {
+            {true, "100.00", 0}, {false, "150.00", 10000}, {true, "400.00", 60000}, {false, "390.00", 62000}};
+        FlowMeter meter;
+        QStringList steps;
+        for (const auto& [firstOfRun, value, milliseconds] : timed) {
+            const QByteArray bytes = record("+", value);
+            const Reading reading = RecordReader::fieldsOf(bytes, settings);
+            const FlowMeter::Change change = meter.take(reading.value, milliseconds, firstOfRun);
+            const auto shown = RecordValues::displayOf(reading, settings);
+            const QString display = shown ? shown->value
+                                          : RecordValues::flowText(reading.value, change.weight,
+                                                                   change.seconds, settings.densityDivisor());
+            const RecordValues::OutputValue out = RecordValues::inDisplayMode(
+                RecordValues::forOutput(bytes, settings), settings, change.weight, change.seconds);
+            steps << display + u'|' + QString::number(out.value) + u' ' + out.unit + u'|' +
+                         QString::number(meter.referenceValue());
+        }
+        QTEST(steps, "steps");
     }
 
     // A sample record as the layout window shows it, read back, and its end character.

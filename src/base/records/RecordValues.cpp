@@ -65,4 +65,18 @@ OutputValue forOutput(const QByteArray& record, const Settings& s) {
     return out;
 }
 
+OutputValue inDisplayMode(OutputValue cut, const Settings& s, double weightChange, double seconds) {
+    const DisplayMode mode = s.displayMode.valueOr(DisplayMode::Weight);
+    if (mode == DisplayMode::Weight) {
+        return cut;
+    }
+    const double elapsed = seconds == 0.0 ? 1.0 : seconds;
+    const double volume = mode == DisplayMode::Flow ? weightChange / s.densityDivisor() / elapsed
+                                                    : cut.value / s.densityDivisor();
+    cut.value = NumberText::readFormatted(
+        NumberText::formatWithMask(volume, NumberText::buildNumberMask(cut.decimals, 10)));
+    cut.unit = QStringLiteral("ml");
+    return cut;
+}
+
 } // namespace RecordValues

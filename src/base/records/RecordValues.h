@@ -34,6 +34,11 @@ struct OutputValue {
 };
 OutputValue forOutput(const QByteArray& record, const Settings& settings);
 
+// The output value in the display mode: the weight as it is, its volume (weight / density), or the
+// flow, the weight change per second as volume (0 s count as 1). Volume and flow keep the record's
+// decimals and are given in "ml".
+OutputValue inDisplayMode(OutputValue cut, const Settings& settings, double weightChange, double seconds);
+
 // The flow display's text: the weight change per second as volume, with the decimals of the
 // value; "0" when the weight did not change.
 QString flowText(double value, double weightChange, double seconds, double densityDivisor);

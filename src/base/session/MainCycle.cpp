@@ -76,8 +76,7 @@ void MainCycle::runTick() {
     }
 
     Reading reading;
-    double weightChange = 0.0;
-    double seconds = 0.0;
+    FlowMeter::Change change;
     const bool printMode = m_settings.transferMode.is(TransferMode::Print);
     if (printMode || m_connection.isOnline()) {
         reading = readAndShow();
@@ -99,8 +98,12 @@ void MainCycle::runTick() {
             if (printMode) {
                 m_state.requestTransfer();
             }
-        } else if (applyDecision() && m_settings.displayMode.is(DisplayMode::Flow)) {
-            flowDisplay(reading.value, weightChange, seconds);
+        } else {
+            // The decision counts the value it takes; the flow display needs the count before.
+            const bool firstOfRun = m_state.timer().count == 0;
+            if (applyDecision() && m_settings.displayMode.is(DisplayMode::Flow)) {
+                change = flowDisplay(reading.value, firstOfRun);
+            }
         }
     }
     letEventsRun();
@@ -108,7 +111,7 @@ void MainCycle::runTick() {
         return;
     }
     if (m_state.isTransferPending()) {
-        transfer(reading, weightChange, seconds);
+        transfer(reading, change);
     }
     letEventsRun();
     keepTitleInStep();
@@ -169,20 +172,16 @@ bool MainCycle::applyDecision() {
     return decision.fellDue;
 }
 
-void MainCycle::flowDisplay(double value, double& weightChange, double& seconds) {
-    const qint64 now = m_clock.elapsed();
-    if (m_state.timer().count > 0) {
-        seconds = static_cast<double>(now - m_flowTick) / 1000.0;
-        weightChange = value - m_flowValue;
-    }
-    m_flowTick = now;
-    m_flowValue = value;
-    m_view.setValueText(RecordValues::flowText(value, weightChange, seconds, m_settings.densityDivisor()));
+FlowMeter::Change MainCycle::flowDisplay(double value, bool firstOfRun) {
+    const FlowMeter::Change change = m_flow.take(value, m_clock.elapsed(), firstOfRun);
+    m_view.setValueText(
+        RecordValues::flowText(value, change.weight, change.seconds, m_settings.densityDivisor()));
     m_view.setUnitText(QStringLiteral("ml"));
+    return change;
 }
 
-void MainCycle::transfer(const Reading& reading, double weightChange, double seconds) {
-    const QString outputText = formatMeasurement(reading.record, weightChange, seconds);
+void MainCycle::transfer(const Reading& reading, FlowMeter::Change change) {
+    const QString outputText = formatMeasurement(reading.record, change);
     writeProtocol(reading.record, outputText);
     PublishedValues& published = m_state.published();
     published.record = RecordCutter::text(reading.record);
@@ -237,7 +236,7 @@ void MainCycle::waitForUnloading() {
     } while (value >= *lower);
 }
 
-QString MainCycle::formatMeasurement(const QByteArray& record, double weightChange, double seconds) {
+QString MainCycle::formatMeasurement(const QByteArray& record, FlowMeter::Change change) {
     const Settings& s = m_settings;
     if (RecordCutter::text(record).trimmed().isEmpty()) {
         return {};
@@ -249,24 +248,14 @@ QString MainCycle::formatMeasurement(const QByteArray& record, double weightChan
                 RecordCutter::text(RecordCutter::field(record, id));
         }
     }
-    const RecordValues::OutputValue cut = RecordValues::forOutput(record, s);
-    const QString mask = NumberText::buildNumberMask(cut.decimals, 10);
-    double value = cut.value;
-    QString unit = cut.unit;
-    if (s.displayMode.is(DisplayMode::Volume)) {
-        value = NumberText::readFormatted(NumberText::formatWithMask(value / s.densityDivisor(), mask));
-        unit = QStringLiteral("ml");
-    } else if (s.displayMode.is(DisplayMode::Flow)) {
-        const double elapsed = seconds == 0.0 ? 1.0 : seconds;
-        value = NumberText::readFormatted(
-            NumberText::formatWithMask(weightChange / s.densityDivisor() / elapsed, mask));
-        unit = QStringLiteral("ml");
-    }
+    const RecordValues::OutputValue cut =
+        RecordValues::inDisplayMode(RecordValues::forOutput(record, s), s, change.weight, change.seconds);
     m_measurement.record = record;
-    m_measurement.value = value;
+    m_measurement.value = cut.value;
     m_measurement.sign = cut.sign;
-    m_measurement.unit = unit;
-    m_measurement.valueText = NumberText::formatWithMask(value, mask);
+    m_measurement.unit = cut.unit;
+    m_measurement.valueText =
+        NumberText::formatWithMask(cut.value, NumberText::buildNumberMask(cut.decimals, 10));
     return OutputTemplate::render(s.outputTemplate, m_measurement, s.decimalPoint.valueOr(false), m_dialogs);
 }
 

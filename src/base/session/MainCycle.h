@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/records/FlowMeter.h"
 #include "base/records/Measurement.h"
 #include "base/records/RecordReader.h"
 #include "base/triggers/TimerSchedule.h"
@@ -53,7 +54,7 @@ public:
 
     // The output text of one record: IDs and value cut again, formatted for the display mode,
     // rendered through the output template. Empty for an empty record.
-    QString formatMeasurement(const QByteArray& record, double weightChange, double seconds);
+    QString formatMeasurement(const QByteArray& record, FlowMeter::Change change);
     const Measurement& lastMeasurement() const { return m_measurement; }
 
     static QString protocolPath();
@@ -72,8 +73,8 @@ private:
     Reading readAndShow();
     void applyEndCheck();
     bool applyDecision();
-    void flowDisplay(double value, double& weightChange, double& seconds);
-    void transfer(const Reading& reading, double weightChange, double seconds);
+    FlowMeter::Change flowDisplay(double value, bool firstOfRun);
+    void transfer(const Reading& reading, FlowMeter::Change change);
     void runDbusCommand();
     void waitForUnloading();
     void writeProtocol(const QByteArray& record, const QString& outputText);
@@ -95,8 +96,7 @@ private:
     bool m_ended = false;
 
     QElapsedTimer m_clock;
-    qint64 m_flowTick = 0;
-    double m_flowValue = 0.0;
+    FlowMeter m_flow;
     bool m_rememberedMinimized = false;
     QString m_rememberedCaption;
 };

@@ -450,13 +450,14 @@ void tst_Windows::mainWindow_data() {
     row("command without caption", print, "commandButton4", L(), "heard=");
     row("hide", print, "hideButton", L(), "hidden=1|online=1");
     row("exit", print, "exitButton", L(), "interval=0");
-    // The record layout window takes the device over (a start connects twice, the window once more);
-    // Start forgets what came before, on TCP/IP it connects anew. A record comes in pieces, the rest
-    // within the collecting pause; a serial sample is cut into the previews. Closing releases the device.
+    // The record layout window takes the device over (the start-up connects once, the window's Start
+    // once more, as the window closed the link); Start forgets what came before. A record comes in pieces,
+    // the rest within the collecting pause; a serial sample is cut into the previews. Closing releases the
+    // device.
     const QString sample =
         "!ST,GS,+   ;~sampleText=ST,GS,+   ;!012.34 g  \r\n;~sampleText=ST,GS,+   012.34 g  \r\n;";
     row("TCP/IP sample", print, "recordLayoutAction",
-        L{"RecordLayoutDialog:~online=0;!old\r\n;~sampleText=old\r\n;startButton;~connections=4;" + sample +
+        L{"RecordLayoutDialog:~online=0;!old\r\n;~sampleText=old\r\n;startButton;~connections=2;" + sample +
           "cancelButton"},
         "released=1|interval=0|stale=1");
     row("serial sample", QByteArray("PRINT\n[Port settings]\nportnum=5\nbaud=9600\nparity=N\ndatabit=8"),

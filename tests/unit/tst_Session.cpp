@@ -9,9 +9,11 @@
 #include "support/RecordingMainView.h"
 #include "support/RecordingWindowList.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SocatPair.h"
 #include "support/TestFiles.h"
 
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -70,6 +72,7 @@ struct Bench {
             while (QTcpSocket* socket = server.nextPendingConnection()) {
                 device = socket;
                 ++connections;
+                socket->write(greeting);
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                     heard += socket->readAll();
                     socket->write(heard.endsWith("\r\n") ? reply : QByteArray());
@@ -88,18 +91,14 @@ struct Bench {
     }
     bool start(const QByteArray& keys, const QByteArray& target = "Text-Datei") {
         write(u"standard.cfg"_s, keys, target);
-        return session.start({}) && connectedAgain();
+        return session.start({}) && connected();
     }
-    // The program connects anew at start-up and with buttons 1 to 6; the newest is the device.
-    bool connectedAgain() {
-        const auto live = [this] {
-            return connections > seen && device->state() == QAbstractSocket::ConnectedState &&
+    // The device's connection is up at both ends.
+    bool connected() {
+        return QTest::qWaitFor([this] {
+            return device && device->state() == QAbstractSocket::ConnectedState &&
                    session.connection().tcpLink().state() == TcpLink::Connected;
-        };
-        // A connection the program dropped at once may be the newest for a moment.
-        const bool connected = QTest::qWaitFor(live) && (QTest::qWait(100), QTest::qWaitFor(live));
-        seen = connections;
-        return connected;
+        });
     }
     void send(const QByteArray& bytes) { device->write(bytes); }
     QByteArray read(const QString& name) const { return TestFiles::read(folder.file(name)); }
@@ -111,8 +110,10 @@ struct Bench {
     ProgramFolder folder;
     QTcpServer server;
     QTcpSocket* device = nullptr;
-    int connections = 0, seen = 0;
-    QByteArray heard, reply;
+    int connections = 0;
+    // What the device sends when a connection comes, and in answer to a command line.
+    QByteArray greeting, reply;
+    QByteArray heard;
     RecordingMainView view;
     ScriptedDialogs dialogs;
     RecordingKeyboard keyboard;
@@ -258,7 +259,6 @@ private Q_SLOTS:
         // The hotkey presses Send from the cycle: the next accepted record goes out, and only that one.
         b.keyState.pressed.insert(F2);
         WAIT_VERIFY(b.session.state().isTransferPending());
-        QVERIFY(b.connectedAgain());
         b.send(record("  2.00"));
         WAIT_COMPARE(b.output(), QByteArray("2.00;g\r\n"));
         b.send(record("  3.00"));
@@ -266,7 +266,6 @@ private Q_SLOTS:
         // A refused record takes Send back.
         b.keyState.pressed.insert(F2);
         WAIT_VERIFY(b.session.state().isTransferPending());
-        QVERIFY(b.connectedAgain());
         b.send(record("  4.00", "  "));
         WAIT_COMPARE(b.view.statusText(), text(TextKey::NotStable));
         QVERIFY(!b.session.state().isTransferPending());
@@ -342,7 +341,6 @@ private Q_SLOTS:
         const QDateTime now = QDateTime::currentDateTime();
         QVERIFY(b.start(Shown + timer(1, 0, now.addSecs(-60), now.addSecs(3600))));
         b.session.controller().loadConfiguration(b.folder.file(u"standard.cfg"_s));
-        QVERIFY(b.connectedAgain());
         const RecordingMainView& v = b.view;
         QVERIFY(v.isButtonEnabled(MainButton::TimerStart) && !v.isButtonEnabled(MainButton::TimerStop));
         QTimer stream;
@@ -413,25 +411,45 @@ private Q_SLOTS:
         QVERIFY(row.due == NoDue ? s.timer().due.isNull()
                                  : !s.timer().due.isNull() && qAbs(due - row.due) < 60);
     }
-    // A port that exists but cannot be opened ends the start-up before the mode is set up: the
-    // cycle keeps waiting until the user goes online.
-    void serialPortBusy() {
+    // Start-up on a serial port. One that exists but cannot be opened ends the start-up before
+    // the mode is set up: the cycle keeps waiting until the user goes online. A free one is shown
+    // online, and the record the device sends at once is delivered.
+    void serialStartUp_data() {
+        QTest::addColumn<bool>("free");
+        QTest::addColumn<QString>("shown"); // online button, value display, cycle interval
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("busy") << false << "O&ffline/00000000.00/1000" << QByteArray();
+        QTest::newRow("free") << true << "Offline/Online/10" << QByteArray("123.45;g\r\n");
+    }
+    void serialStartUp() {
+        QFETCH(bool, free);
         Bench b;
+        SocatPair pair;
+        QVERIFY(pair.start());
+        QSerialPort device(pair.deviceEnd());
+        QVERIFY(device.open(QIODevice::ReadWrite));
+        const QByteArray port = free ? QFile::encodeName(pair.programEnd()) : QByteArray("/dev/null");
         TestFiles::write(b.folder.file(u"kelvane.ini"_s),
-                         "[waittime]\nm_waittime=0.3\n[ports]\nCOM3=/dev/null\n");
-        b.folder.writeConfiguration(u"standard.cfg"_s, "[Port settings]\nportnum=3\n" + Print);
+                         "[waittime]\nm_waittime=0.3\n[ports]\nCOM3=" + port + "\n");
+        b.folder.writeConfiguration(u"standard.cfg"_s,
+                                    "[Port settings]\nportnum=3\n[Anwendung]\nTextFile=out.txt\n"
+                                    "Anwendung=Text-Datei\n" +
+                                        Shown + Print);
         QVERIFY(b.session.start({}));
-        QVERIFY(!b.session.connection().serialLink().isOpen());
-        QCOMPARE(b.session.cycleTimer().interval(), CycleTimer::WaitingInterval);
-        QCOMPARE(b.view.statusText(), u"Start über 'online'"_s);
+        QCOMPARE(b.session.connection().serialLink().isOpen(), free);
+        const QString shown = b.view.buttonCaption(MainButton::Online) + u'/' + b.view.valueText() + u'/' +
+                              QString::number(b.session.cycleTimer().interval());
+        QTEST(shown, "shown");
+        device.write(record("123.45"));
+        QTEST((QTest::qWait(1500), b.output()), "output");
     }
     void pressNumber_data() {
         QTest::addColumn<int>("number");
         QTest::addColumn<QByteArray>("wire");
-        QTest::addColumn<QString>("effect"); // pending, hidden, online, ended, connected again
+        QTest::addColumn<QString>("effect"); // pending, hidden, online, ended, a second connection
         addRow("0", 0, QByteArray(), "10100");
-        addRow("1 Send", 1, QByteArray(), "10101");
-        addRow("6 Hide", 6, QByteArray(), "01101");
+        addRow("1 Send", 1, QByteArray(), "10100");
+        addRow("6 Hide", 6, QByteArray(), "01100");
         addRow("7 Online", 7, QByteArray(), "00000");
         addRow("8 Exit", 8, QByteArray(), "00110");
         addRow("9 row 0, ESCP", 9, QByteArray("\033P\r\n"), "00100");
@@ -460,8 +478,34 @@ private Q_SLOTS:
         QCOMPARE(b.heard, wire);
         QCOMPARE(
             bits({b.session.state().isTransferPending(), b.view.hides > 0, b.session.connection().isOnline(),
-                  b.session.controller().hasEnded(), b.connections > b.seen}),
+                  b.session.controller().hasEnded(), b.connections > 1}),
             effect);
+    }
+    // One connection serves the whole session: the record the device sends on connecting arrives,
+    // and neither the buttons, a tare without answer nor a configuration load connect again or
+    // drop a record that is half received.
+    void oneConnection() {
+        Bench b;
+        b.greeting = record("  1.00");
+        QVERIFY(b.start(Shown + Print + "[Action]\nkey0=,,,ESCT,Tare,0\n"));
+        WAIT_COMPARE(b.output(), QByteArray("1.00;g\r\n"));
+        for (const int number : {1, 2, 3, 4, 5, 6}) {
+            b.session.buttons().pressNumber(number);
+        }
+        b.session.controller().loadConfiguration(b.folder.file(u"standard.cfg"_s));
+        QVERIFY(b.connected());
+        // The tare goes out between two reads, while the first half of a record waits in the buffer.
+        b.session.cycleTimer().stop();
+        QTest::qWait(400);
+        const QByteArray split = record("  2.00");
+        b.send(split.left(9));
+        QTRY_VERIFY(b.session.connection().tcpLink().received().endsWith(split.left(9)));
+        b.session.buttons().pressNumber(9);
+        WAIT_COMPARE(b.heard, QByteArray("\033T\r\n"));
+        b.send(split.mid(9));
+        b.session.cycleTimer().setInterval(CycleTimer::RunningInterval);
+        WAIT_COMPARE(b.output(), QByteArray("1.00;g\r\n2.00;g\r\n"));
+        QCOMPARE(b.connections, 1);
     }
     void deviceAnswer_data() {
         QTest::addColumn<QByteArray>("flag");

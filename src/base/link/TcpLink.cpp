@@ -14,10 +14,18 @@ void TcpLink::setPeer(const QString& host, quint16 port) {
 }
 
 bool TcpLink::open() {
+    // A connection that is up or on its way to the same peer is kept: connecting again would lose
+    // the bytes in flight, and a device that serves one client would see resets.
+    if (m_socket.state() != QAbstractSocket::UnconnectedState && m_host == m_connectedHost &&
+        m_port == m_connectedPort) {
+        return true;
+    }
     {
         const QScopedValueRollback closing(m_closing, true);
         m_socket.abort();
     }
+    m_connectedHost = m_host;
+    m_connectedPort = m_port;
     m_socket.connectToHost(m_host, m_port);
     return true;
 }

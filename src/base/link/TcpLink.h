@@ -26,6 +26,7 @@ public:
 
     void setPeer(const QString& host, quint16 port);
 
+    // Connects to the peer, unless the socket is connected or connecting to it already.
     bool open() override;
     void close() override;
     bool isOpen() const override;
@@ -42,5 +43,8 @@ private:
     QTcpSocket m_socket;
     QString m_host;
     quint16 m_port = 0;
+    // The peer the socket was last asked to connect to.
+    QString m_connectedHost;
+    quint16 m_connectedPort = 0;
     bool m_closing = false;
 };

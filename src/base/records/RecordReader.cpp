@@ -15,7 +15,8 @@
 namespace {
 
 // Data that arrived since the last read ended less than this ago is kept for the next read;
-// older data (the cycle was stopped) is stale and discarded.
+// older data (the cycle was stopped) is stale and discarded. Before the first read everything
+// arrived since the link was opened, and the record a device sends on connection is current.
 constexpr qint64 FreshDataMilliseconds = 1500;
 
 } // namespace
@@ -30,7 +31,7 @@ void RecordReader::abort() {
 }
 
 void RecordReader::discardOldData(QByteArray& buffer) {
-    const bool fresh = m_sinceLastRead.isValid() && m_sinceLastRead.elapsed() <= FreshDataMilliseconds;
+    const bool fresh = !m_sinceLastRead.isValid() || m_sinceLastRead.elapsed() <= FreshDataMilliseconds;
     QByteArray pending;
     if (fresh) {
         pending = m_tail + (buffer.startsWith(m_left) ? buffer.mid(m_left.size()) : buffer);

@@ -61,10 +61,9 @@ void ConnectionControl::showOnline(bool clearUnitAndSign) {
 }
 
 void ConnectionControl::showOnlineAtStartup() {
-    // The start-up form swaps the two texts: the button reads "Offline", the display "Online"
-    // with its mnemonic marker, as users of the program have always seen it.
+    // The start-up form: the button reads "Offline" without its mnemonic, the display "Online".
     m_view.setButtonCaption(MainButton::Online, QStringLiteral("Offline"));
-    m_view.setValueText(QStringLiteral("O&nline"));
+    m_view.setValueText(QStringLiteral("Online"));
     m_online = true;
 }
 
@@ -186,9 +185,13 @@ void ConnectionControl::reopenForCommand() {
     m_status.setText(languageText(TextKey::DeviceActivated));
 }
 
-void ConnectionControl::sendCommand(const QByteArray& command) {
+void ConnectionControl::sendCommand(const QByteArray& command, bool awaitsAnswer) {
     DeviceLink& device = link();
-    device.received().clear();
+    // The serial input is discarded before a command, and so is everything before an answer, which
+    // is the next line. Otherwise a TCP/IP buffer keeps what it holds: the start of a record.
+    if (awaitsAnswer || !m_settings.isTcp()) {
+        device.received().clear();
+    }
     if (!device.write(command)) {
         m_dialogs.message(device.lastError());
     }

@@ -51,8 +51,9 @@ public:
     // A device command while offline: the link is opened and shown online.
     void reopenForCommand();
 
-    // Sends a device command, dropping what the device sent before it; a failure is shown.
-    void sendCommand(const QByteArray& command);
+    // Sends a device command; a failure is shown. What the device sent before is dropped when an
+    // answer is awaited or the link is serial.
+    void sendCommand(const QByteArray& command, bool awaitsAnswer);
     // Waits for the line a device sends in answer to a command, without its line feed; a null
     // array after the time-out.
     QByteArray waitForAnswerLine();

@@ -123,8 +123,9 @@ void MainButtons::sendDeviceCommand(int row) {
     if (command.caption.trimmed().isEmpty()) {
         return;
     }
-    m_connection.sendCommand(commandBytes(command.command));
-    if (!command.deliversAnswer.valueOr(false)) {
+    const bool awaitsAnswer = command.deliversAnswer.valueOr(false);
+    m_connection.sendCommand(commandBytes(command.command), awaitsAnswer);
+    if (!awaitsAnswer) {
         return;
     }
     const QByteArray answer = m_connection.waitForAnswerLine();

@@ -252,19 +252,33 @@ void tst_Dbus::commandClient() {
 void tst_Dbus::programOnTheBus_data() {
     QTest::addColumn<QByteArray>("target");
     QTest::addColumn<bool>("partnerCalled");
-    QTest::newRow("item DDESTRING") << QByteArray("Anwendung=DDE-Kanal\n") << false;
+    QTest::addColumn<QStringList>("device");
+    QTest::addColumn<QByteArray>("field"); // the value field of the record
+    QTest::addColumn<QByteArray>("text");  // the output text
+    QTest::addColumn<QByteArray>("value"); // as published: plain decimals
+    const QStringList value{"--value", "12.5"};
+    const QByteArray item = "Anwendung=DDE-Kanal\n";
+    QTest::newRow("item DDESTRING") << item << false << value << QByteArray(" 12.50") << QByteArray("12.50 g")
+                                    << QByteArray("12.5");
     QTest::newRow("command of another program")
         << QByteArray("Anwendung=*DDE*\n[DDECONN]\nanwend=org.example.Sheet\ntopic=Macros\nbefehl=[RUN("
                       "\"getdata\")]\n")
-        << true;
+        << true << value << QByteArray(" 12.50") << QByteArray("12.50 g") << QByteArray("12.5");
+    QTest::newRow("large value") << item << false << QStringList{"--value", "100000", "--decimals", "0"}
+                                 << QByteArray("100000") << QByteArray("100000.000000 g")
+                                 << QByteArray("100000");
 }
 
 void tst_Dbus::programOnTheBus() {
     QFETCH(QByteArray, target);
     QFETCH(bool, partnerCalled);
+    QFETCH(QStringList, device);
+    QFETCH(QByteArray, field);
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, value);
     ProgramFolder folder;
     DeviceSimulator simulator;
-    QVERIFY(simulator.start({"--interval", "100", "--value", "12.5"}));
+    QVERIFY(simulator.start(QStringList{"--interval", "100"} + device));
     folder.writeConfiguration("standard.cfg", "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
                                                   QByteArray::number(simulator.port()) +
                                                   "\n[Anwendung]\nFormat={Messwert} {Einheit}\n" + target);
@@ -274,11 +288,12 @@ void tst_Dbus::programOnTheBus() {
     ProcessRunner kelvane(QStringLiteral("kelvane"));
     kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
     QVERIFY(kelvane.start({QStringLiteral("--headless")}));
-    QTRY_VERIFY2_WITH_TIMEOUT(monitor.changes().value(0).endsWith(
-                                  " 12.50 g  \\r\\n'>, 'DDESTRING': <'12.50 g'>, "
-                                  "'DDESign': <'+'>, 'DDEUnit': <'g'>, 'DDEValue': <'12.5'>}, @as [])"),
-                              monitor.output().constData(), WaitMs);
-    QCOMPARE(readItem(Program, "DDESTRING"), QByteArray("(<'12.50 g'>,)"));
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        monitor.changes().value(0).endsWith(QString::fromLatin1(
+            field + " g  \\r\\n'>, 'DDESTRING': <'" + text +
+            "'>, 'DDESign': <'+'>, 'DDEUnit': <'g'>, 'DDEValue': <'" + value + "'>}, @as [])")),
+        monitor.output().constData(), WaitMs);
+    QCOMPARE(readItem(Program, "DDESTRING"), "(<'" + text + "'>,)");
     QTRY_VERIFY_WITH_TIMEOUT(m_partner.calls.size() >= 2 || !partnerCalled, WaitMs);
     // Button 8 ends the program; the command is refused all the same.
     const PrivateBus::Result end = call(Program, "org.kelvane.Dde.Execute", {"8"});

@@ -55,12 +55,13 @@ const QHash<QString, std::function<QString(const QString&)>> LocaleFunctions = {
 const struct { const char* locale; std::vector<std::array<const char*, 3>> cases; } LocaleCases[] = {
     {"C", {{"dateText", "2026-03-04", "4 Mar 2026"}, {"timeText", "14:05:09", "14:05:09"},
         {"parseDate", "4 Mar 2026", "2026-03-04"}, {"parseDate", "2026-02-30", ""}, {"parseTime", "9:60", ""},
-        {"numberText", "1234.5", "1234.5"}, {"parseNumber", "1,5", "fails 0"}}},
+        {"numberText", "1234.5", "1234.5"}, {"numberText", "100000", "100000"}, {"numberText", "1e-7", "0.0000001"},
+        {"numberText", "-0.1", "-0.1"}, {"parseNumber", "1,5", "fails 0"}}},
     {"de_DE", {{"dateText", "2026-03-04", "04.03.2026"}, {"timeText", "14:05:09", "14:05:09"},
         {"parseDate", "04.03.26", "2026-03-04"}, {"parseDate", "4.3.2026", "2026-03-04"},
         {"parseDate", "2026-03-04", "2026-03-04"}, {"parseDate", "13/4/2026", "2026-04-13"},
         {"parseTime", "14:05", "14:05:00"}, {"parseTime", "2:05 PM", "14:05:00"},
-        {"numberText", "1234.5", "1234,5"}, {"parseNumber", "1.5", "1.5"}, {"parseNumber", "1.500", "1500"}}},
+        {"numberText", "1234.5", "1234,5"}, {"numberText", "2500000", "2500000"}, {"parseNumber", "1.5", "1.5"}, {"parseNumber", "1.500", "1500"}}},
     {"en_US", {{"dateText", "2026-03-04", "3/4/2026"}, {"timeText", "14:05:09", "2:05:09 PM"},
         {"parseDate", "3/4/26", "2026-03-04"}, {"parseTime", "14:05:09", "14:05:09"}}},
 };

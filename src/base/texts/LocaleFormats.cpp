@@ -102,7 +102,8 @@ bool isDate(const QString& text) {
 }
 
 QString numberText(double value) {
-    return systemLocale().toString(value, 'g', QLocale::FloatingPointShortest);
+    // Plain decimals, never an exponent: other programs read the text as a number.
+    return systemLocale().toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
 double parseNumber(const QString& input, bool* ok) {

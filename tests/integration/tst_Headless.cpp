@@ -117,12 +117,13 @@ void tst_Headless::delivers_data() {
     // psql the client of the server.
     QTest::addColumn<QStringList>("prepare");
     QTest::addColumn<QStringList>("readBack"); // rows "value|unit"
+    QTest::addColumn<QString>("unit");         // as read back: empty where the column refused it
     const QByteArray text = "Anwendung=Text-Datei\nTextFile=values.txt\n";
     const QStringList sed{"sed", "s/{TAB}\r$//; s/{TAB}/|/", "@/values.txt"};
     const QString python = QStringLiteral("/usr/bin/python3");
     const QByteArray database = "Anwendung=Access-Datenbank\nAccessTable=w\nAccessFile=";
-    QTest::newRow("text file, TCP/IP") << false << text << QStringList() << sed;
-    QTest::newRow("text file, pseudo-terminal") << true << text << QStringList() << sed;
+    QTest::newRow("text file, TCP/IP") << false << text << QStringList() << sed << "g";
+    QTest::newRow("text file, pseudo-terminal") << true << text << QStringList() << sed << "g";
     QTest::newRow("workbook")
         << false << QByteArray("Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n")
         << QStringList{python, "-c",
@@ -131,16 +132,27 @@ void tst_Headless::delivers_data() {
         << QStringList{python, "-c",
                        "import openpyxl\nws = openpyxl.load_workbook('@/lab.xlsx')['Tabelle1']\n"
                        "assert ws['A1'].value == 'Wert'\n"
-                       "for r in ws.iter_rows(min_row=2, values_only=True): print('%s|%s' % r[:2])"};
+                       "for r in ws.iter_rows(min_row=2, values_only=True): print('%s|%s' % r[:2])"}
+        << "g";
+    const QStringList sqliteRows{"sqlite3", "@/lab.db", "SELECT value, unit FROM w ORDER BY rowid;"};
     QTest::newRow("SQLite database") << false << database + "lab.db\n"
                                      << QStringList{"sqlite3", "@/lab.db",
                                                     "CREATE TABLE w (value REAL, unit TEXT); SELECT 'ok';"}
-                                     << QStringList{"sqlite3", "@/lab.db",
-                                                    "SELECT value, unit FROM w ORDER BY rowid;"};
+                                     << sqliteRows << "g";
+    QTest::newRow("SQLite, the unit refused")
+        << false << database + "lab.db\n"
+        << QStringList{"sqlite3", "@/lab.db",
+                       "CREATE TABLE w (value REAL, unit INTEGER) STRICT; SELECT 'ok';"}
+        << sqliteRows << "";
+    const QStringList postgresRows{"psql", "SELECT value, unit FROM w ORDER BY value;"};
     QTest::newRow("PostgreSQL server")
         << false << database + "@\n"
-        << QStringList{"psql", "CREATE TABLE w (value numeric, unit text); SELECT 'ok';"}
-        << QStringList{"psql", "SELECT value, unit FROM w ORDER BY value;"};
+        << QStringList{"psql", "CREATE TABLE w (value numeric, unit text); SELECT 'ok';"} << postgresRows
+        << "g";
+    QTest::newRow("PostgreSQL, the unit refused")
+        << false << database + "@\n"
+        << QStringList{"psql", "CREATE TABLE w (value numeric, unit numeric); SELECT 'ok';"} << postgresRows
+        << "";
 }
 
 void tst_Headless::delivers() {
@@ -148,6 +160,7 @@ void tst_Headless::delivers() {
     QFETCH(QByteArray, target);
     QFETCH(QStringList, prepare);
     QFETCH(QStringList, readBack);
+    QFETCH(QString, unit);
     ProgramFolder folder;
     PostgresCluster cluster;
     if (prepare.value(0) == u"psql") {
@@ -194,7 +207,7 @@ void tst_Headless::delivers() {
         delivered << QString::number(row.section(u'|', 0, 0).toDouble()) + u'|' + row.section(u'|', 1);
         expected << QString::number(delivered.first().section(u'|', 0, 0).toDouble() +
                                     0.25 * expected.size()) +
-                        "|g";
+                        u'|' + unit;
     }
     QCOMPARE(delivered, expected);
 }

@@ -259,7 +259,8 @@ private Q_SLOTS:
         QCOMPARE(b.dialogs.beeps, 3);
     }
 
-    // Records into a table (zeta, alpha, mid) of lab.db, as sqlite3 reads them back.
+    // Records into a table of lab.db, as sqlite3 reads them back: w (zeta, alpha, mid), the strictly
+    // typed s (n INTEGER, unit TEXT, r REAL) and n (n INTEGER, unit TEXT NOT NULL).
     void database_data() {
         QTest::addColumn<QString>("target"); // file and table
         QTest::addColumn<QStringList>("texts");
@@ -274,6 +275,12 @@ private Q_SLOTS:
         QTest::newRow("text after the last field") << lab << L{"1{TAB}2"} << "1|NULL|NULL";
         QTest::newRow("one record each")
             << lab << L{"1{TAB}", "2{TAB}", "3{TAB}"} << "1|NULL|NULL\n2|NULL|NULL\n3|NULL|NULL";
+        QTest::newRow("a refused field left out")
+            << QString("lab.db s") << L{"abc{TAB}kg{TAB}1.5{TAB}"} << "NULL|kg|1.5";
+        QTest::newRow("two refused fields left out")
+            << QString("lab.db s") << L{"abc{TAB}kg{TAB}x{TAB}", "7{TAB}g{TAB}"} << "NULL|kg|NULL\n7|g|NULL";
+        QTest::newRow("a required field missing")
+            << QString("lab.db n") << L{"1{TAB}{TAB}", "2{TAB}g{TAB}"} << "2|g";
         QTest::newRow("missing file") << QString("none.db w") << L{"1{TAB}"} << "";
         QTest::newRow("missing table") << QString("lab.db nosuch") << L{"1{TAB}"} << "";
     }
@@ -285,22 +292,27 @@ private Q_SLOTS:
         Bench b(QStringLiteral("Access-Datenbank"), path);
         b.settings.databaseTable = target.section(u' ', 1);
         const QString lab = b.folder.file(QStringLiteral("lab.db"));
-        sqlite(lab,
-               QStringLiteral(
-                   "CREATE TABLE w (zeta, alpha, mid); CREATE TABLE MSysObjects (a);"
-                   "CREATE TABLE msysLower (a); CREATE TABLE t2 (id INTEGER PRIMARY KEY AUTOINCREMENT);"));
+        sqlite(lab, QStringLiteral(
+                        "CREATE TABLE w (zeta, alpha, mid); CREATE TABLE MSysObjects (a);"
+                        "CREATE TABLE msysLower (a); CREATE TABLE t2 (id INTEGER PRIMARY KEY AUTOINCREMENT);"
+                        "CREATE TABLE s (n INTEGER, unit TEXT, r REAL) STRICT;"
+                        "CREATE TABLE n (n INTEGER, unit TEXT NOT NULL) STRICT;"));
         for (const QString& text : texts) {
             b.delivery.deliver(text);
         }
-        QTEST(sqlite(lab, QStringLiteral("SELECT * FROM w ORDER BY rowid;")), "rows");
+        const QString table = path == "lab.db" && b.settings.databaseTable != "nosuch"
+                                  ? b.settings.databaseTable
+                                  : QStringLiteral("w");
+        QTEST(sqlite(lab, QStringLiteral("SELECT * FROM %1 ORDER BY rowid;").arg(table)), "rows");
         QCOMPARE(b.files(), (QStringList{"lab.db", "language.ini"}));
         // The engine's own tables are left out.
         QString error;
         QStringList names = Database::tableNames(b.folder.file(path), &error);
         names.sort();
-        QCOMPARE(names, (path == "lab.db" ? QStringList{"msysLower", "t2", "w"} : QStringList()));
+        QCOMPARE(names, (path == "lab.db" ? QStringList{"msysLower", "n", "s", "t2", "w"} : QStringList()));
         QCOMPARE(error.isEmpty(), path != "none.db");
-        const bool writable = target == QLatin1String("lab.db w");
+        // A lone first field goes into every table but one that requires a second.
+        const bool writable = path == "lab.db" && table == b.settings.databaseTable && table != "n";
         QCOMPARE(Database::insertRecord(b.folder.file(path), b.settings.databaseTable, {"9"}), writable);
     }
 };

@@ -11,6 +11,9 @@
 #include <QSqlRecord>
 #include <QUrl>
 
+#include <optional>
+#include <vector>
+
 namespace {
 
 // One database connection for the lifetime of the object, removed from Qt's registry after.
@@ -72,6 +75,73 @@ bool fail(QString* error, const QString& text) {
     return false;
 }
 
+struct Field {
+    QString column; // escaped
+    QString value;
+};
+
+// One attempt to add the row inside the open transaction, undone to its savepoint when the
+// database refuses it. The database's reason on failure.
+std::optional<QString> tryInsert(QSqlDatabase& db, const QString& table, const std::vector<Field>& fields) {
+    QStringList names;
+    for (const Field& field : fields) {
+        names.append(field.column);
+    }
+    const QString statement =
+        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(table, names.join(QStringLiteral(", ")),
+                                   QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SAVEPOINT kelvane_row"))) {
+        return query.lastError().text();
+    }
+    bool added = query.prepare(statement);
+    if (added) {
+        for (const Field& field : fields) {
+            query.addBindValue(field.value);
+        }
+        added = query.exec();
+    }
+    const QString reason = query.lastError().text();
+    query.finish();
+    QSqlQuery(db).exec(added ? QStringLiteral("RELEASE SAVEPOINT kelvane_row")
+                             : QStringLiteral("ROLLBACK TO SAVEPOINT kelvane_row"));
+    if (added) {
+        return std::nullopt;
+    }
+    return reason;
+}
+
+// Adds the row; a field that its column refuses is left out and the row goes in with the others.
+// The refused field is the one whose removal lets the row in, or changes what the database
+// objects to; a reason that no single field causes (a missing value for a required column)
+// refuses the row.
+std::optional<QString> insertLeavingOutRefused(QSqlDatabase& db, const QString& table,
+                                               std::vector<Field> fields) {
+    std::optional<QString> reason = tryInsert(db, table, fields);
+    while (reason) {
+        std::optional<std::size_t> refused;
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            std::vector<Field> without = fields;
+            without.erase(without.begin() + static_cast<std::ptrdiff_t>(k));
+            const std::optional<QString> other = tryInsert(db, table, without);
+            if (!other) {
+                return std::nullopt;
+            }
+            if (*other != *reason && !refused) {
+                refused = k;
+            }
+        }
+        if (!refused) {
+            return reason;
+        }
+        fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(*refused));
+        reason = tryInsert(db, table, fields);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 namespace Database {
@@ -86,41 +156,21 @@ bool insertRecord(const QString& database, const QString& table, const QStringLi
     if (columns.isEmpty()) {
         return fail(error, QStringLiteral("the table %1 does not exist").arg(table));
     }
-    QStringList names;
-    QStringList values;
+    std::vector<Field> row;
     for (int k = 0; k < fields.size() && k < columns.count(); ++k) {
         if (!fields.at(k).isEmpty()) {
-            names.append(db.driver()->escapeIdentifier(columns.fieldName(k), QSqlDriver::FieldName));
-            values.append(fields.at(k));
+            row.push_back(
+                {db.driver()->escapeIdentifier(columns.fieldName(k), QSqlDriver::FieldName), fields.at(k)});
         }
-    }
-    const QString tableName = db.driver()->escapeIdentifier(table, QSqlDriver::TableName);
-    QString statement;
-    if (names.isEmpty()) {
-        statement = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName);
-    } else {
-        statement = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(tableName, names.join(QStringLiteral(", ")),
-                             QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     }
     if (!db.transaction()) {
         return fail(error, db.lastError().text());
     }
-    QSqlQuery query(db);
-    if (!query.prepare(statement)) {
+    const QString tableName = db.driver()->escapeIdentifier(table, QSqlDriver::TableName);
+    if (const std::optional<QString> reason = insertLeavingOutRefused(db, tableName, std::move(row))) {
         db.rollback();
-        return fail(error, query.lastError().text());
+        return fail(error, *reason);
     }
-    for (const QString& value : values) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
-        const QString text = query.lastError().text();
-        query.finish();
-        db.rollback();
-        return fail(error, text);
-    }
-    query.finish();
     if (!db.commit()) {
         return fail(error, db.lastError().text());
     }

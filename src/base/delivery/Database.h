@@ -8,7 +8,8 @@
 namespace Database {
 
 // Inserts one record in its own transaction: field k goes into the table's column k, an empty
-// field is left out. False, with the reason in error, when nothing was written.
+// field or one that its column refuses is left out. False, with the reason in error, when
+// nothing was written.
 bool insertRecord(const QString& database, const QString& table, const QStringList& fields,
                   QString* error = nullptr);
 

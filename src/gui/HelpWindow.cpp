@@ -3,6 +3,7 @@
 #include "base/files/IniFile.h"
 #include "base/files/TextEncoding.h"
 #include "base/texts/LanguageFile.h"
+#include "base/texts/LanguageTable.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -46,8 +47,7 @@ QString HelpWindow::startPage(const QString& programDirectory) {
 bool HelpWindow::openPage(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_browser->setPlainText(
-            QStringLiteral("The help file %1 is missing.").arg(QDir::toNativeSeparators(path)));
+        m_browser->setPlainText(languageText(TextKey::HelpFileMissing).arg(QDir::toNativeSeparators(path)));
         return false;
     }
     m_currentPage = QFileInfo(path).absoluteFilePath();

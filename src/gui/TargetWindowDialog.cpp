@@ -3,6 +3,7 @@
 #include "base/config/SettingText.h"
 #include "base/config/Settings.h"
 #include "base/interfaces/WindowList.h"
+#include "base/texts/LanguageTable.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -61,7 +62,7 @@ TargetWindowDialog::TargetWindowDialog(Settings& settings, WindowList* windows, 
 }
 
 QString TargetWindowDialog::windowListUnavailableText() {
-    return QStringLiteral("The list of application windows needs an X11 display.");
+    return languageText(TextKey::WindowListNeedsDisplay);
 }
 
 void TargetWindowDialog::fillList() {

@@ -143,6 +143,9 @@ void tst_SerialLink::serialLink() {
     // The adapter unplugged: the port closes, and of the errors that follow only one is reported.
     pair.stop();
     QTRY_COMPARE(lost.size(), 1);
+    // A pseudo-terminal whose other end closed fails to read; an unplugged adapter would report
+    // the resource gone.
+    QCOMPARE(lost.at(0).at(0).value<LinkLoss>(), LinkLoss::Other);
     QVERIFY(!link.isOpen());
     QTest::qWait(300);
     QCOMPARE(lost.size(), 1);
@@ -153,20 +156,21 @@ void tst_SerialLink::tcpLink_data() {
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("received");
     QTest::addColumn<int>("ending");
-    QTest::addColumn<int>("lost");
+    QTest::addColumn<QVariantList>("lost"); // the causes reported
     const auto row = [](const char* name, const char* arguments, const QByteArray& command,
-                        const QByteArray& received, Ending ending, int lost) {
+                        const QByteArray& received, Ending ending, QVariantList lost) {
         QTest::newRow(name) << QString::fromLatin1(arguments) << command << received << int(ending) << lost;
     };
+    const QVariantList closed{QVariant::fromValue(LinkLoss::PeerClosed)};
     const QByteArray burst = QByteArray("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ").repeated(2000);
-    row("answer, then the simulator ends", "--mode demand", "\x1bP\r\n", Record, SimulatorEnds, 1);
-    row("our own close is no loss", "--mode demand", "\x1bP\r\n", Record, OwnClose, 0);
+    row("answer, then the simulator ends", "--mode demand", "\x1bP\r\n", Record, SimulatorEnds, closed);
+    row("our own close is no loss", "--mode demand", "\x1bP\r\n", Record, OwnClose, {});
     row("hung up after two records", "--interval 20 --disconnect-after 2", {},
-        Record + QByteArray(Record).replace("00001", "00002"), HungUp, 1);
-    row("nobody listens", "--mode demand", {}, {}, NobodyListens, 1);
+        Record + QByteArray(Record).replace("00001", "00002"), HungUp, closed);
+    row("nobody listens", "--mode demand", {}, {}, NobodyListens, {QVariant::fromValue(LinkLoss::Refused)});
     // The newest bytes stay when more arrive than the buffer holds.
-    row("a full buffer", "--mode demand --burst 65536", {}, burst.left(65536), OwnClose, 0);
-    row("one byte more", "--mode demand --burst 65537", {}, burst.mid(1, 65536), OwnClose, 0);
+    row("a full buffer", "--mode demand --burst 65536", {}, burst.left(65536), OwnClose, {});
+    row("one byte more", "--mode demand --burst 65537", {}, burst.mid(1, 65536), OwnClose, {});
 }
 
 void tst_SerialLink::tcpLink() {
@@ -174,7 +178,7 @@ void tst_SerialLink::tcpLink() {
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, received);
     QFETCH(int, ending);
-    QFETCH(int, lost);
+    QFETCH(QVariantList, lost);
     DeviceSimulator simulator;
     QVERIFY(simulator.start(arguments.split(u' ')));
     if (ending == NobodyListens) {
@@ -198,7 +202,11 @@ void tst_SerialLink::tcpLink() {
     QTRY_COMPARE(link.state(), TcpLink::Closed);
     // A second report of the same loss would come now.
     QTest::qWait(200);
-    QCOMPARE(losses.size(), lost);
+    QVariantList causes;
+    for (const QVariantList& signal : losses) {
+        causes.append(signal.at(0));
+    }
+    QCOMPARE(causes, lost);
     QVERIFY(!link.isOpen() && !link.write("\x1bP\r\n"));
     QCOMPARE(link.lastError(), QStringLiteral("The TCP/IP connection is not established"));
 }

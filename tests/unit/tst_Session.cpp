@@ -589,6 +589,16 @@ private Q_SLOTS:
         WAIT_VERIFY(other.hasPendingConnections());
         WAIT_COMPARE(b.device->state(), QAbstractSocket::UnconnectedState);
     }
+    // The device ends the connection: the program goes offline and says why, in the user's language.
+    void deviceClosesTheConnection() {
+        Bench b;
+        QVERIFY(b.start(Print));
+        b.device->disconnectFromHost();
+        WAIT_COMPARE(b.view.statusText(),
+                     text(TextKey::PortUnavailable) + u' ' + text(TextKey::LinkPeerClosed));
+        QVERIFY(!b.session.connection().isOnline());
+        QCOMPARE(b.view.valueText(), u"Offline"_s);
+    }
     void saveConfiguration_data() {
         QTest::addColumn<Save>("row");
         addRow("existing, Yes", Save{"standard.cfg", Answer::Yes, true, true, true});

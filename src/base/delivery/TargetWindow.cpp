@@ -5,13 +5,14 @@
 #include "base/interfaces/Dialogs.h"
 #include "base/interfaces/Keyboard.h"
 #include "base/interfaces/WindowList.h"
+#include "base/texts/LanguageTable.h"
 
 TargetWindow::TargetWindow(const Settings& settings, Dialogs& dialogs, WindowList* windows,
                            Keyboard* keyboard)
     : m_settings(settings), m_dialogs(dialogs), m_windows(windows), m_keyboard(keyboard) {}
 
 QString TargetWindow::displayRequiredText() {
-    return QStringLiteral("Keystroke output needs an X11 display; no keys were typed");
+    return languageText(TextKey::KeystrokesNeedDisplay);
 }
 
 QString TargetWindow::findWindowByTitle() {

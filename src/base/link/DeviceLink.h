@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/link/LinkLoss.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -29,7 +31,7 @@ public:
 Q_SIGNALS:
     void dataArrived();
     // The device went away (adapter unplugged, peer closed); the link is already closed.
-    void linkLost(const QString& reason);
+    void linkLost(LinkLoss cause);
 
 protected:
     void appendReceived(const QByteArray& bytes);

@@ -121,9 +121,10 @@ void SerialLink::onReadyRead() {
 void SerialLink::onError(QSerialPort::SerialPortError error) {
     // A vanished device keeps raising errors in a tight loop until the port is closed.
     if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
-        const QString reason = m_serial.errorString();
+        const LinkLoss cause =
+            error == QSerialPort::ResourceError ? LinkLoss::DeviceRemoved : LinkLoss::Other;
         m_serial.close();
         m_serial.clearError();
-        Q_EMIT linkLost(reason);
+        Q_EMIT linkLost(cause);
     }
 }

@@ -78,7 +78,20 @@ void TcpLink::onError() {
     if (m_closing) {
         return;
     }
-    const QString reason = m_socket.errorString();
+    LinkLoss cause = LinkLoss::Other;
+    switch (m_socket.error()) {
+    case QAbstractSocket::RemoteHostClosedError:
+        cause = LinkLoss::PeerClosed;
+        break;
+    case QAbstractSocket::ConnectionRefusedError:
+        cause = LinkLoss::Refused;
+        break;
+    case QAbstractSocket::HostNotFoundError:
+        cause = LinkLoss::HostNotFound;
+        break;
+    default:
+        break;
+    }
     m_socket.abort();
-    Q_EMIT linkLost(reason);
+    Q_EMIT linkLost(cause);
 }

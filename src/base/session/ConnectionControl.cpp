@@ -34,9 +34,19 @@ DeviceLink& ConnectionControl::link() {
     return m_settings.isTcp() ? static_cast<DeviceLink&>(m_tcp) : m_serial;
 }
 
-void ConnectionControl::onLinkLost(const QString& reason) {
+void ConnectionControl::onLinkLost(LinkLoss cause) {
     showOffline();
-    m_status.setText(languageText(TextKey::PortUnavailable) + QStringLiteral(": ") + reason);
+    const std::pair<LinkLoss, TextKey> causes[] = {{LinkLoss::PeerClosed, TextKey::LinkPeerClosed},
+                                                   {LinkLoss::Refused, TextKey::LinkRefused},
+                                                   {LinkLoss::HostNotFound, TextKey::LinkHostNotFound},
+                                                   {LinkLoss::DeviceRemoved, TextKey::LinkDeviceRemoved}};
+    TextKey why = TextKey::LinkFailed;
+    for (const auto& [loss, key] : causes) {
+        if (loss == cause) {
+            why = key;
+        }
+    }
+    m_status.setText(languageText(TextKey::PortUnavailable) + u' ' + languageText(why));
 }
 
 QString ConnectionControl::serialPortStatus() const {

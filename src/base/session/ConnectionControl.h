@@ -65,7 +65,7 @@ public:
 
 private:
     QString serialPortStatus() const;
-    void onLinkLost(const QString& reason);
+    void onLinkLost(LinkLoss cause);
 
     const Settings& m_settings;
     MainView& m_view;

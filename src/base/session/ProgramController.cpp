@@ -192,15 +192,14 @@ bool ProgramController::saveConfiguration(const QString& path) {
 
 void ProgramController::reportWriteFailure(const QString& path) {
     const QFileInfo info(path);
-    QString reason = QStringLiteral("the folder cannot be written");
+    TextKey reason = TextKey::SaveFolderNotWritable;
     if (!QFileInfo(info.absolutePath()).exists()) {
-        reason = QStringLiteral("the folder does not exist");
+        reason = TextKey::SaveFolderMissing;
     } else if (info.exists() && !info.isWritable()) {
-        reason = QStringLiteral("the file is write-protected");
+        reason = TextKey::SaveFileWriteProtected;
     }
-    m_dialogs.message(
-        QStringLiteral("The configuration could not be saved to %1: %2. The previous file is unchanged.")
-            .arg(QDir::toNativeSeparators(path), reason));
+    m_dialogs.message(languageText(TextKey::ConfigurationNotSaved)
+                          .arg(QDir::toNativeSeparators(path), languageText(reason)));
 }
 
 QString ProgramController::showLoadDialog() {

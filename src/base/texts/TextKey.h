@@ -31,6 +31,12 @@ enum class TextKey {
     DeviceActivated,
     DeviceInactive,
     PortUnavailable,
+    // Why the link was lost, after PortUnavailable.
+    LinkPeerClosed,
+    LinkRefused,
+    LinkHostNotFound,
+    LinkDeviceRemoved,
+    LinkFailed,
     DeviceTimeout,
     TimerActiveFrom,
     TimerStopped,
@@ -41,6 +47,15 @@ enum class TextKey {
     WaitingForUnloading,
     ConfigurationMissing,
     SaveChanges,
+    // A configuration that could not be saved: the message with the file (%1) and the reason (%2).
+    ConfigurationNotSaved,
+    SaveFolderNotWritable,
+    SaveFolderMissing,
+    SaveFileWriteProtected,
+    // What needs an X11 display, and a missing help file (%1).
+    KeystrokesNeedDisplay,
+    WindowListNeedsDisplay,
+    HelpFileMissing,
     EnterNumber,
     EnterNumberAboveZero,
     EnterDate,

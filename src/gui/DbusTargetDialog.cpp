@@ -2,7 +2,9 @@
 
 #include "base/config/ConfigurationFile.h"
 #include "base/config/Settings.h"
+#include "base/dbus/BusNames.h"
 #include "base/dbus/CommandClient.h"
+#include "base/interfaces/Dialogs.h"
 #include "base/session/CycleTimer.h"
 #include "base/texts/LanguageTable.h"
 
@@ -21,8 +23,8 @@ QString filledIn(const QString& value, const QString& fallback) {
 
 } // namespace
 
-DbusTargetDialog::DbusTargetDialog(Settings& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+DbusTargetDialog::DbusTargetDialog(Settings& settings, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("DbusTargetDialog"));
     // The language file has no text of its own for the title; then the designed one stands.
     const QString title = languageText(TextKey::DbusTargetTitle);
@@ -74,7 +76,7 @@ DbusTargetDialog::DbusTargetDialog(Settings& settings, QWidget* parent)
     connect(m_cancelButton, &QPushButton::clicked, this, &DbusTargetDialog::cancel);
 
     ConfigurationFile::readBusTarget(m_settings);
-    m_settings.busName = filledIn(m_settings.busName, CommandClient::DefaultBusName);
+    m_busNameBox->setPlaceholderText(CommandClient::ExampleBusName);
     m_settings.objectPath = filledIn(m_settings.objectPath, CommandClient::DefaultObjectPath);
     m_settings.busCommand = filledIn(m_settings.busCommand, CommandClient::DefaultCommand);
     m_busNameBox->setText(m_settings.busName);
@@ -83,17 +85,27 @@ DbusTargetDialog::DbusTargetDialog(Settings& settings, QWidget* parent)
     resize(440, sizeHint().height());
 }
 
-void DbusTargetDialog::showFromMenu(Settings& settings, CycleTimer& cycle, QWidget* parent) {
+void DbusTargetDialog::showFromMenu(Settings& settings, Dialogs& dialogs, CycleTimer& cycle,
+                                    QWidget* parent) {
     const int interval = cycle.interval();
     cycle.stop();
-    DbusTargetDialog window(settings, parent);
+    DbusTargetDialog window(settings, dialogs, parent);
     window.exec();
     cycle.setInterval(interval);
 }
 
 void DbusTargetDialog::storeAndClose() {
-    m_settings.busName = m_busNameBox->text();
-    m_settings.objectPath = m_objectPathBox->text();
+    Settings entered = m_settings;
+    entered.busName = m_busNameBox->text().trimmed();
+    entered.objectPath = m_objectPathBox->text().trimmed();
+    const QString problem = CommandClient::targetProblem(entered);
+    if (!problem.isEmpty()) {
+        m_dialogs.message(problem);
+        (BusNames::isValidBusName(entered.busName) ? m_objectPathBox : m_busNameBox)->setFocus();
+        return;
+    }
+    m_settings.busName = entered.busName;
+    m_settings.objectPath = entered.objectPath;
     m_settings.busCommand = m_commandBox->text();
     ConfigurationFile::writeBusTarget(m_settings);
     accept();

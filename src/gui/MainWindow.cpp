@@ -229,7 +229,7 @@ void MainWindow::connectMenus(ProgramSession& session) {
     on(menuAction(Menu::ShowHelp), [this] { showHelp(); });
     // Keys pressed while one of the next three windows was open must not fire as hotkeys now.
     on(menuAction(Menu::DbusTarget), [this, &session] {
-        DbusTargetDialog::showFromMenu(session.settings(), session.cycleTimer(), this);
+        DbusTargetDialog::showFromMenu(session.settings(), session.dialogs(), session.cycleTimer(), this);
         session.triggerKeys().discardStalePresses();
     });
     on(m_setupAssistantAction, [this, &session] {

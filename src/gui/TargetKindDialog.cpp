@@ -116,7 +116,7 @@ void TargetKindDialog::showDetailWindow(Entry entry) {
     }
     switch (entry) {
     case DbusCommand: {
-        DbusTargetDialog window(m_settings, this);
+        DbusTargetDialog window(m_settings, m_dialogs, this);
         // Closing the window by its frame counts as cancel, as in the other detail windows.
         m_cancelled = window.exec() != QDialog::Accepted || window.cancelled();
         break;

@@ -218,12 +218,14 @@ struct Bench {
                : list                ? list->currentText()
                       : QString::fromLatin1(RecordText::bytes(text ? text->toPlainText() : u"-"_s));
     }
-    // Checks name=value, separated by "|"; nothing may have been said but the messages checked.
+    // Checks name=value, separated by "|"; nothing may have been said but the messages checked,
+    // which are then taken as read.
     void verify(QWidget* w, const QString& checks) {
         for (const QString& check : checks.split(u'|', Qt::SkipEmptyParts)) {
             QTRY_COMPARE(check.section(u'=', 0, 0) + u'=' + observe(w, check.section(u'=', 0, 0)), check);
         }
         QVERIFY(checks.contains(u"messages="_s) || dialogs.messages.isEmpty());
+        dialogs.messages.clear();
     }
 
     ProgramFolder folder;
@@ -378,7 +380,10 @@ void tst_Windows::setupAssistant() {
     QCOMPARE(QProcess::execute(u"sqlite3"_s, {database, u"CREATE TABLE messung (wert TEXT);"_s}), 0);
     b.dialogs.openFiles.push_back(entry == TargetKindDialog::Database ? database : u"/data/w.txt"_s);
     const L detail[] = {{u"TargetWindowDialog"_s, u"windowList=1"_s},
-                        {u"DbusTargetDialog"_s, u"commandBox=getdata"_s},
+                        // OK refuses a bus name of one part and says what a valid one looks like.
+                        {u"DbusTargetDialog"_s, u"busNameBox=Excel;okButton;~messages="_s +
+                                                    languageText(TextKey::InvalidBusName).arg(u"Excel"_s) +
+                                                    u";busNameBox=org.example.Sheet;commandBox=getdata"_s},
                         {u"WorkbookTargetDialog"_s, u"openButton"_s},
                         {u"TextFileTargetDialog"_s, u"openButton"_s},
                         {u"DatabaseTargetDialog"_s, u"openButton"_s}};
@@ -400,6 +405,7 @@ void tst_Windows::setupAssistant() {
     SetupAssistant::run(b.session, nullptr);
     QCOMPARE(script.shown(), chain.mid(0, cancelAt + 1));
     const Settings& s = b.settings();
+    QCOMPARE(s.busName, entry == TargetKindDialog::DbusCommand ? u"org.example.Sheet"_s : u"Excel"_s);
     const QString files =
         s.textFilePath + u',' + s.workbookPath + u',' + QFileInfo(s.databasePath).fileName();
     QCOMPARE(

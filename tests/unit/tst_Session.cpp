@@ -599,6 +599,19 @@ private Q_SLOTS:
         QVERIFY(!b.session.connection().isOnline());
         QCOMPARE(b.view.valueText(), u"Offline"_s);
     }
+    // A D-Bus target whose names the bus cannot carry: said once in the status, never asked per value.
+    void invalidBusTargetReportedOnce() {
+        Bench b;
+        QVERIFY(b.start(Shown + Print + "[DDECONN]\nanwend=Excel\ntopic=System\n", "*DDE*"));
+        for (const QByteArray value : {"  1.00", "  2.00", "  3.00"}) {
+            b.send(record(value));
+            WAIT_COMPARE(b.session.state().published().outputText,
+                         QString::fromLatin1(value.trimmed() + ";g"));
+        }
+        const QString problem = text(TextKey::InvalidBusName).arg(u"Excel"_s);
+        QCOMPARE(b.view.statusWrites.count(problem), 1);
+        QVERIFY(b.dialogs.questions.isEmpty());
+    }
     void saveConfiguration_data() {
         QTest::addColumn<Save>("row");
         addRow("existing, Yes", Save{"standard.cfg", Answer::Yes, true, true, true});

@@ -3,6 +3,7 @@
 #include "base/config/Settings.h"
 #include "base/dbus/BusNames.h"
 #include "base/interfaces/Dialogs.h"
+#include "base/texts/LanguageTable.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
@@ -15,13 +16,6 @@ namespace {
 
 // Sends Execute and waits for the answer; an invalid error when the partner took the command.
 QDBusError execute(const QString& service, const QString& path, const QString& command, int timeoutMs) {
-    // The bus library aborts the program on a malformed name instead of reporting it.
-    if (!BusNames::isValidBusName(service)) {
-        return QDBusError(QDBusError::InvalidService, QStringLiteral("Invalid service name: ") + service);
-    }
-    if (!BusNames::isValidObjectPath(path)) {
-        return QDBusError(QDBusError::InvalidObjectPath, QStringLiteral("Invalid object path: ") + path);
-    }
     QDBusMessage call =
         QDBusMessage::createMethodCall(service, path, BusNames::Interface, QStringLiteral("Execute"));
     call << command;
@@ -38,19 +32,37 @@ QDBusError execute(const QString& service, const QString& path, const QString& c
     return watcher.error();
 }
 
+QString objectPathOf(const Settings& settings) {
+    return u'/' + settings.objectPath;
+}
+
 } // namespace
 
 namespace CommandClient {
 
-bool execute(const Settings& settings, Dialogs& dialogs, int timeoutMs) {
+QString targetProblem(const Settings& settings) {
+    // The bus library aborts the program on a malformed name instead of reporting it.
+    if (!BusNames::isValidBusName(settings.busName)) {
+        return languageText(TextKey::InvalidBusName).arg(settings.busName);
+    }
+    if (!BusNames::isValidObjectPath(objectPathOf(settings))) {
+        return languageText(TextKey::InvalidObjectPath).arg(settings.objectPath);
+    }
+    return {};
+}
+
+Outcome execute(const Settings& settings, Dialogs& dialogs, int timeoutMs) {
+    if (!targetProblem(settings).isEmpty()) {
+        return Outcome::InvalidTarget;
+    }
     const QDBusError error =
-        ::execute(settings.busName, u'/' + settings.objectPath, settings.busCommand, timeoutMs);
+        ::execute(settings.busName, objectPathOf(settings), settings.busCommand, timeoutMs);
     if (!error.isValid() || error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout) {
-        return false;
+        return Outcome::Done;
     }
     // A bus error has a name where a DDE error had a number; it stands where the number stood.
     const QString question = error.message() + error.name() + QStringLiteral("\r       Programm beenden?");
-    return dialogs.askYesNo(question) == Dialogs::Answer::Yes;
+    return dialogs.askYesNo(question) == Dialogs::Answer::Yes ? Outcome::EndProgram : Outcome::Done;
 }
 
 } // namespace CommandClient

@@ -9,8 +9,9 @@ struct Settings;
 // "/" + object path of the bus name, and waits for the answer, letting events run meanwhile.
 namespace CommandClient {
 
-// What an empty setting stands for when the target window opens.
-inline const QString DefaultBusName = QStringLiteral("Excel");
+// What an empty setting stands for when the target window opens. A bus name has no default
+// that could mean anything; the window shows an example instead.
+inline const QString ExampleBusName = QStringLiteral("org.example.Sheet");
 inline const QString DefaultObjectPath = QStringLiteral("System");
 inline const QString DefaultCommand = QStringLiteral(" [RUN(\"getdata\")]");
 
@@ -18,8 +19,18 @@ inline const QString DefaultCommand = QStringLiteral(" [RUN(\"getdata\")]");
 // DDE link time-out of five seconds.
 constexpr int TimeoutMs = 5000;
 
+// Why the bus name or object path of the settings cannot be used, with what a valid one looks
+// like, in the user's language; empty when both are valid.
+QString targetProblem(const Settings& settings);
+
+enum class Outcome {
+    Done,          // taken, no answer in time, or the user chose to go on after a failure
+    InvalidTarget, // not sent: see targetProblem()
+    EndProgram,    // the partner failed and the user chose to end the program
+};
+
 // A partner that does not answer in time is ignored; any other failure asks the user whether to
-// end the program. True when the user chose to end it.
-bool execute(const Settings& settings, Dialogs& dialogs, int timeoutMs = TimeoutMs);
+// end the program. Names the bus cannot carry are not sent and not asked about.
+Outcome execute(const Settings& settings, Dialogs& dialogs, int timeoutMs = TimeoutMs);
 
 } // namespace CommandClient

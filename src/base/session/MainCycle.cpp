@@ -216,7 +216,18 @@ void MainCycle::deliverAnswer(const QString& answer) {
 
 void MainCycle::runDbusCommand() {
     Q_EMIT valuesChanged();
-    if (CommandClient::execute(m_settings, m_dialogs)) {
+    const CommandClient::Outcome outcome = CommandClient::execute(m_settings, m_dialogs);
+    if (outcome == CommandClient::Outcome::InvalidTarget) {
+        // Said once for these names, not for every value.
+        const QString problem = CommandClient::targetProblem(m_settings);
+        if (problem != m_reportedTargetProblem) {
+            m_status.setText(problem);
+            m_reportedTargetProblem = problem;
+        }
+        return;
+    }
+    m_reportedTargetProblem.clear();
+    if (outcome == CommandClient::Outcome::EndProgram) {
         Q_EMIT quitRequested();
     }
 }

@@ -97,6 +97,7 @@ private:
 
     QElapsedTimer m_clock;
     FlowMeter m_flow;
+    QString m_reportedTargetProblem;
     bool m_rememberedMinimized = false;
     QString m_rememberedCaption;
 };

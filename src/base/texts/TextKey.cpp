@@ -158,6 +158,8 @@ constexpr std::array<Entry, TextKeyCount> Keys = {{
     {TextKey::DbusTargetCommand, "TextApplverbBef"},
     {TextKey::DbusTargetOk, "TextApplverButton_OK"},
     {TextKey::DbusTargetCancel, "TextCancelAbbrechenButton_Caption"},
+    {TextKey::InvalidBusName, "TextDBusNameUngueltig"},
+    {TextKey::InvalidObjectPath, "TextDBusPfadUngueltig"},
 }};
 
 constexpr bool inEnumOrder() {

@@ -168,9 +168,12 @@ enum class TextKey {
     DbusTargetCommand,
     DbusTargetOk,
     DbusTargetCancel,
+    // Names the D-Bus target cannot use (%1), with what a valid one looks like.
+    InvalidBusName,
+    InvalidObjectPath,
 };
 
-inline constexpr int TextKeyCount = static_cast<int>(TextKey::DbusTargetCancel) + 1;
+inline constexpr int TextKeyCount = static_cast<int>(TextKey::InvalidObjectPath) + 1;
 
 // The language file's key of a text.
 QLatin1StringView languageKey(TextKey key);

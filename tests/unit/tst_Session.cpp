@@ -203,6 +203,20 @@ private Q_SLOTS:
         QCOMPARE(b.view.menus.value(MainView::Menu::File),
                  row.started ? (row.language ? text(TextKey::MenuFile) : u"TextMenuDatei_"_s) : QString());
     }
+    // A new language runs the start-up again on the configuration the program started with, not
+    // on one loaded since.
+    void languageChangeStartsAgain() {
+        Bench b;
+        QVERIFY(b.start(Print + "[Filter]\nOTG=100\n"));
+        b.write(u"other.cfg"_s, "[Filter]\nOTG=7\n");
+        b.session.controller().loadConfiguration(b.folder.file(u"other.cfg"_s));
+        QCOMPARE(b.session.settings().upperLimit.text(), u"7"_s);
+        b.session.controller().chooseLanguage();
+        QCOMPARE(b.dialogs.languageWindows, 1);
+        QCOMPARE(QFileInfo(b.session.settings().configurationPath).fileName(), u"standard.cfg"_s);
+        QCOMPARE(b.session.settings().upperLimit.text(), u"100"_s);
+        QVERIFY(!b.session.controller().hasEnded());
+    }
     void transfer_data() {
         QTest::addColumn<Transfer>("row");
         const QByteArray weight = Shown + Print;

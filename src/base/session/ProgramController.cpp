@@ -73,6 +73,7 @@ void ProgramController::applyMenuCaptions() {
 }
 
 bool ProgramController::start(const QString& configuration) {
+    m_startConfiguration = configuration;
     m_view.createTrayIcon();
     if (!LanguageTable::instance().apply(ProgramDirectory::path(), m_dialogs)) {
         return false;
@@ -256,14 +257,8 @@ void ProgramController::quit() {
 void ProgramController::chooseLanguage() {
     m_cycle.stop();
     m_dialogs.showLanguageWindow();
-    const QString standard = ProgramDirectory::file(StandardName);
-    // The start-up runs again on the configuration in use.
-    QString argument;
-    if (!m_settings.configurationPath.isEmpty() &&
-        QFileInfo(m_settings.configurationPath) != QFileInfo(standard)) {
-        argument = m_settings.configurationPath;
-    }
-    if (!start(argument)) {
+    // The whole start-up runs again, on the configuration the program was started with.
+    if (!start(m_startConfiguration)) {
         shutdown();
     }
 }

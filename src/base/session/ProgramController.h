@@ -82,5 +82,7 @@ private:
     ConnectionControl& m_connection;
     CycleTimer& m_cycle;
     MainButtons& m_buttons;
+    // The configuration named at program start; empty for standard.cfg.
+    QString m_startConfiguration;
     bool m_ended = false;
 };

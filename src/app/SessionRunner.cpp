@@ -15,9 +15,12 @@ SessionRunner::SessionRunner(MainView& view, Dialogs& dialogs)
                      &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-int SessionRunner::exec(const QString& configuration) {
+int SessionRunner::exec(const QString& configuration, const std::function<void()>& showView) {
     if (!m_session.start(configuration)) {
         return 1;
+    }
+    if (showView && !m_session.controller().hasEnded()) {
+        showView();
     }
     if (!m_platform.available()) {
         m_session.status().setText(PlatformFactory::unavailableText());

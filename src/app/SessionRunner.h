@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class Dialogs;
 class MainView;
 
@@ -18,8 +20,9 @@ public:
 
     ProgramSession& session() { return m_session; }
 
-    // Starts the program and runs the event loop until it ends; the process's exit code.
-    int exec(const QString& configuration);
+    // Starts the program, shows the view once the start-up has run, and runs the event loop
+    // until the program ends; the process's exit code.
+    int exec(const QString& configuration, const std::function<void()>& showView = {});
 
 private:
     PlatformServices m_platform;

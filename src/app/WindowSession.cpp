@@ -23,8 +23,8 @@ int run(int argc, char** argv, const QString& configuration) {
     dialogs.portSettingsWindow = [&session, &window] {
         SetupAssistant::showPortSettings(session, &window, PortSettingsDialog::Caller::MainWindow);
     };
-    window.show();
-    return runner.exec(configuration);
+    // The messages and the language window of the start-up come before the main window.
+    return runner.exec(configuration, [&window] { window.show(); });
 }
 
 } // namespace WindowSession

@@ -10,6 +10,8 @@
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11WindowList.h"
+#include "support/ProcessRunner.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/XtermReceiver.h"
 #include "support/XvfbServer.h"
@@ -43,6 +45,8 @@ private Q_SLOTS:
     void typesTextByteForByte();
     void pollsSeeKeysPressed_data();
     void pollsSeeKeysPressed();
+    void mainWindowAfterStartUp_data();
+    void mainWindowAfterStartUp();
     // Last: from its managed rows on, openbox runs on the display.
     void deliversToTheTargetWindow_data();
     void deliversToTheTargetWindow();
@@ -219,6 +223,38 @@ void tst_X11::pollsSeeKeysPressed() {
     QCOMPARE(poll(), held ? qMakePair(button, command) : qMakePair(0, -1));
     QVERIFY(!held || xdotool(QStringList(pressed).replaceInStrings(u"keydown"_s, u"keyup"_s)));
     QTRY_VERIFY(noKeyDown());
+}
+
+// The main window comes only after the start-up: not while the start-up's first window is open,
+// the message about a missing configuration or the language window.
+void tst_X11::mainWindowAfterStartUp_data() {
+    QTest::addColumn<bool>("language");
+    QTest::addColumn<QString>("first"); // the title of the start-up's first window
+    row("configuration missing", true, u"Kelvane"_s);
+    row("no language", false, u"Sprachauswahl"_s);
+}
+
+void tst_X11::mainWindowAfterStartUp() {
+    QFETCH(bool, language);
+    QFETCH(QString, first);
+    ProgramFolder folder(language);
+    ProcessRunner kelvane(u"kelvane"_s);
+    kelvane.setEnvironmentValue(u"KELVANE_HOME"_s, folder.path());
+    kelvane.setEnvironmentValue(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    QVERIFY(kelvane.start({}));
+    const auto shown = [this] {
+        QStringList titles;
+        for (const TopLevelWindow& window : windows().topLevelWindows()) {
+            if (window.visible && !window.title.startsWith(u"Kelvane Receiver"_s)) {
+                titles.append(window.title);
+            }
+        }
+        return titles;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(shown().contains(first), 10000);
+    // Time enough for a main window shown before it to be mapped.
+    QTest::qWait(500);
+    QCOMPARE(shown(), QStringList{first});
 }
 
 void tst_X11::deliversToTheTargetWindow_data() {

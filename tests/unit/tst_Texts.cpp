@@ -82,6 +82,8 @@ MaskCases[] = {
     {"German, large value", 123456789.0, 2, 10, "de_DE", "######0.00", "123456789,00"},
     {"beyond the mask's width", 1e16, 1, 10, "C", "#######0.0", "10000000000000000.0"},
     {"infinity", qInf(), 2, 10, "C", "######0.00", "inf"},
+    // The locale's own digits and a separator of two bytes in UTF-8.
+    {"Arabic digits and separator", 1234.5, 1, 10, "ar_EG", "#######0.0", "\u0661\u0662\u0663\u0664\u066b\u0665"},
 };
 
 // A read that fails gives NaN here.

@@ -1,9 +1,6 @@
 #include "base/texts/NumberText.h"
 
-#include <QRegularExpression>
-
 #include <cmath>
-#include <cstdio>
 
 namespace NumberText {
 
@@ -67,40 +64,30 @@ QString buildNumberMask(int decimals, int width) {
     return QString(width - decimals - 2, u'#') + QStringLiteral("0.") + QString(decimals, u'0');
 }
 
-QString formatWithMask(double value, const QString& mask, const QLocale& locale) {
-    const qsizetype point = mask.indexOf(u'.');
-    const int decimals = point < 0 ? 0 : static_cast<int>(mask.size() - point - 1);
-    if (!std::isfinite(value)) {
-        return locale.toString(value);
-    }
-    // Round the decimal digits the value shows with 15 significant digits, not its binary
-    // approximation: 2.675 becomes 2.68 as anyone reading the display expects.
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15e", std::fabs(value));
-    // buffer: d.ddddddddddddddde[+-]xx
-    QString digits;
-    digits.append(QLatin1Char(buffer[0]));
-    for (int i = 2; i < 17; ++i) {
-        digits.append(QLatin1Char(buffer[i]));
-    }
-    int exponent = std::atoi(buffer + 18);
-    // digits holds 16 significant digits d0.d1d2...; drop the 16th so 15 remain, rounded.
-    const bool roundUp16 = digits.at(15).unicode() >= u'5';
-    digits.truncate(15);
+namespace {
+
+// The magnitude rounded half away from zero to the decimals, from the decimal digits the value
+// shows with 15 significant digits rather than its binary approximation: 2.675 becomes 2.68 as
+// anyone reading the display expects. Digits in the C locale.
+QString roundedMagnitude(double magnitude, int decimals) {
+    // d.ddddddddddddddde[+-]xx: 16 significant digits.
+    const QString scientific = QString::number(magnitude, 'e', 15);
+    QString digits = scientific.left(1) + scientific.mid(2, 15);
+    int exponent = scientific.mid(scientific.indexOf(u'e') + 1).toInt();
     const auto incrementFrom = [](QString& d, qsizetype index) {
-        qsizetype i = index;
-        while (i >= 0) {
-            if (d[i] == u'9') {
-                d[i] = u'0';
-                --i;
-            } else {
+        for (qsizetype i = index; i >= 0; --i) {
+            if (d[i] != u'9') {
                 d[i] = QChar(d[i].unicode() + 1);
                 return false;
             }
+            d[i] = u'0';
         }
         d.prepend(u'1');
         return true;
     };
+    // Drop the 16th digit so 15 remain, rounded.
+    const bool roundUp16 = digits.at(15).unicode() >= u'5';
+    digits.truncate(15);
     if (roundUp16 && incrementFrom(digits, digits.size() - 1)) {
         ++exponent;
         digits.chop(1);
@@ -115,26 +102,38 @@ QString formatWithMask(double value, const QString& mask, const QLocale& locale)
     if (digits.size() < needed) {
         digits.append(QString(needed - digits.size(), u'0'));
     }
-    // Round half away from zero at the mask's last decimal.
     const bool roundUp = digits.at(integerCount + decimals).unicode() >= u'5';
     digits.truncate(integerCount + decimals);
     if (roundUp && incrementFrom(digits, digits.size() - 1)) {
         ++integerCount;
     }
-    QString integerPart = digits.left(integerCount);
-    while (integerPart.size() > 1 && integerPart.front() == u'0') {
-        integerPart.remove(0, 1);
+    return digits.left(integerCount) + u'.' + digits.mid(integerCount);
+}
+
+} // namespace
+
+QString formatWithMask(double value, const QString& mask, const QLocale& locale) {
+    const qsizetype point = mask.indexOf(u'.');
+    const int decimals = point < 0 ? 0 : static_cast<int>(mask.size() - point - 1);
+    if (!std::isfinite(value)) {
+        return locale.toString(value);
     }
-    const QString fraction = digits.mid(integerCount, decimals);
-    QString result = integerPart;
-    if (decimals > 0) {
-        result += locale.decimalPoint() + fraction;
+    const QString rounded = roundedMagnitude(std::fabs(value), decimals);
+    // The locale's own digits, decimal separator and minus sign; a value that rounds to zero
+    // shows no minus sign.
+    QString text;
+    bool zero = true;
+    for (const QChar c : rounded) {
+        if (c == u'.') {
+            if (decimals > 0) {
+                text += locale.decimalPoint();
+            }
+        } else {
+            zero = zero && c == u'0';
+            text += locale.toString(c.digitValue());
+        }
     }
-    const bool isZero = !result.contains(QRegularExpression(QStringLiteral("[1-9]")));
-    if (value < 0 && !isZero) {
-        result.prepend(u'-');
-    }
-    return result;
+    return value < 0 && !zero ? locale.negativeSign() + text : text;
 }
 
 double readFormatted(const QString& text, const QLocale& locale, bool* ok) {

@@ -56,6 +56,7 @@ private:
     // What typing arrives at a receiver, up to an end marker typed after it.
     QByteArray typed(XtermReceiver& receiver, const std::function<void()>& type);
     bool noKeyDown();
+    bool isViewable(unsigned long window);
     std::vector<KeySym> keyboardMapping();
     X11WindowList& windows() { return static_cast<X11WindowList&>(*m_services.windows); }
 
@@ -104,6 +105,11 @@ QByteArray tst_X11::typed(XtermReceiver& receiver, const std::function<void()>& 
     type();
     const bool ended = QTest::qWaitFor([&] { return receiver.received().mid(before).endsWith('#'); }, 10000);
     return receiver.received().mid(before).chopped(ended ? 1 : 0);
+}
+
+bool tst_X11::isViewable(unsigned long window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(m_probe->get(), window, &attributes) && attributes.map_state == IsViewable;
 }
 
 bool tst_X11::noKeyDown() {
@@ -265,14 +271,21 @@ void tst_X11::deliversToTheTargetWindow_data() {
     QTest::addColumn<int>("receiver");  // the one that gets the text
     QTest::addColumn<QString>("found"); // the title found and activated
     QTest::addColumn<QString>("text");
-    row("title fragment", false, "Beta", 0, -1, 1, "Kelvane Receiver Beta", "12,5{TAB}g{ENTER}");
-    row("the topmost of several", false, "Receiver", 0, 2, 2, "Kelvane Receiver Gamma µ", "top");
+    QTest::addColumn<QString>("putAway"); // how the receiver is put away before: minimised, another workspace
+    const QString here;
+    row("title fragment", false, "Beta", 0, -1, 1, "Kelvane Receiver Beta", "12,5{TAB}g{ENTER}", here);
+    row("the topmost of several", false, "Receiver", 0, 2, 2, "Kelvane Receiver Gamma µ", "top", here);
     // The text still goes out, to the window that has the focus.
-    row("titles are case-sensitive", false, "receiver beta", 0, -1, 0, QString(), "lost");
-    row("the focused window", false, "*free*", 2, 1, 2, QString(), "free");
-    row("managed: the lower window", true, "Alpha", -1, -1, 0, "Kelvane Receiver Alpha", "12,5{TAB}g{ENTER}");
-    row("managed: another window", true, "Beta", -1, -1, 1, "Kelvane Receiver Beta", "@{}");
-    row("managed: back again", true, "Alpha", -1, -1, 0, "Kelvane Receiver Alpha", "°µ");
+    row("titles are case-sensitive", false, "receiver beta", 0, -1, 0, QString(), "lost", here);
+    row("the focused window", false, "*free*", 2, 1, 2, QString(), "free", here);
+    row("managed: the lower window", true, "Alpha", -1, -1, 0, "Kelvane Receiver Alpha", "12,5{TAB}g{ENTER}",
+        here);
+    row("managed: another window", true, "Beta", -1, -1, 1, "Kelvane Receiver Beta", "@{}", here);
+    row("managed: back again", true, "Alpha", -1, -1, 0, "Kelvane Receiver Alpha", "°µ", here);
+    // Still listed, and restored by the activation.
+    row("managed: minimised", true, "Beta", -1, -1, 1, "Kelvane Receiver Beta", "1,5", u"minimised"_s);
+    row("managed: on another workspace", true, "Alpha", -1, -1, 0, "Kelvane Receiver Alpha", "2,5",
+        u"workspace"_s);
 }
 
 void tst_X11::deliversToTheTargetWindow() {
@@ -283,6 +296,7 @@ void tst_X11::deliversToTheTargetWindow() {
     QFETCH(int, receiver);
     QFETCH(QString, found);
     QFETCH(QString, text);
+    QFETCH(QString, putAway);
     // The receivers, top of the stacking order first.
     const auto receivers = [this] {
         QStringList titles;
@@ -306,6 +320,15 @@ void tst_X11::deliversToTheTargetWindow() {
             },
             20000));
     }
+    const QString away = QString::number(m_receivers[receiver]->window());
+    if (putAway == u"minimised") {
+        QVERIFY(xdotool({u"windowminimize"_s, u"--sync"_s, away}));
+    } else if (putAway == u"workspace") {
+        QVERIFY(xdotool({u"set_desktop_for_window"_s, away, u"1"_s}));
+    }
+    // Put away, the window is not on the screen, but open.
+    QTRY_VERIFY(putAway.isEmpty() || !isViewable(m_receivers[receiver]->window()));
+    QCOMPARE(receivers().size(), 3);
     QVERIFY(focused < 0 || xdotool({u"windowfocus"_s, QString::number(m_receivers[focused]->window())}));
     QVERIFY(raised < 0 || xdotool({u"windowraise"_s, QString::number(m_receivers[raised]->window())}));
     Settings settings;

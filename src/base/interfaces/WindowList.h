@@ -8,7 +8,7 @@
 struct TopLevelWindow {
     quint64 id = 0;
     QString title;
-    // Shown on the screen (mapped, not minimised).
+    // Open on the desktop: shown, minimised or on another workspace; not withdrawn.
     bool visible = false;
     // An ordinary framed application window, not a panel, menu, tooltip or desktop.
     bool bordered = false;

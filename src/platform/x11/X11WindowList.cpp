@@ -21,6 +21,8 @@ struct X11WindowList::Atoms {
     Atom clientListStacking;
     Atom supportingWmCheck;
     Atom activeWindow;
+    Atom currentDesktop;
+    Atom windowDesktop;
     Atom wmName;
     Atom utf8String;
     Atom wmState;
@@ -130,6 +132,8 @@ X11WindowList::X11WindowList(std::shared_ptr<X11Display> display)
     m_atoms->clientListStacking = atom("_NET_CLIENT_LIST_STACKING");
     m_atoms->supportingWmCheck = atom("_NET_SUPPORTING_WM_CHECK");
     m_atoms->activeWindow = atom("_NET_ACTIVE_WINDOW");
+    m_atoms->currentDesktop = atom("_NET_CURRENT_DESKTOP");
+    m_atoms->windowDesktop = atom("_NET_WM_DESKTOP");
     m_atoms->wmName = atom("_NET_WM_NAME");
     m_atoms->utf8String = atom("UTF8_STRING");
     m_atoms->wmState = atom("WM_STATE");
@@ -197,6 +201,11 @@ QList<TopLevelWindow> X11WindowList::topLevelWindows() {
         }
     }
 
+    const auto isOpenState = [this](Display* d, Window window) {
+        const auto state = readProperty(d, window, m_atoms->wmState, m_atoms->wmState);
+        const std::vector<Window> values = state ? windowsOf(*state) : std::vector<Window>();
+        return !values.empty() && (values.front() == NormalState || values.front() == IconicState);
+    };
     for (auto it = clients.rbegin(); it != clients.rend(); ++it) {
         const Window window = *it;
         XWindowAttributes attributes{};
@@ -213,7 +222,10 @@ QList<TopLevelWindow> X11WindowList::topLevelWindows() {
                 entry.title = textOf(display, *name, m_atoms->utf8String);
             }
         }
-        entry.visible = attributes.c_class == InputOutput && attributes.map_state == IsViewable;
+        // A window manager unmaps a minimised window and those of other workspaces, but keeps
+        // them in its list with their state: they are open, as on any desktop's task bar.
+        entry.visible = attributes.c_class == InputOutput &&
+                        (attributes.map_state == IsViewable || (stacking && isOpenState(display, window)));
         bool ordinaryType = true;
         if (const auto type = readProperty(display, window, m_atoms->windowType, XA_ATOM)) {
             const std::vector<Window> types = windowsOf(*type);
@@ -242,6 +254,26 @@ bool X11WindowList::activate(quint64 id) {
     }
     const Window root = DefaultRootWindow(display);
     if (manager) {
+        // A window on another workspace: go there first, as a pager would; window managers do not
+        // all follow an activation across workspaces.
+        const auto desktopOf = [display](Window w, Atom name) {
+            const auto property = readProperty(display, w, name, XA_CARDINAL);
+            const std::vector<Window> values = property ? windowsOf(*property) : std::vector<Window>();
+            return values.empty() ? std::optional<unsigned long>() : values.front();
+        };
+        const auto target = desktopOf(window, m_atoms->windowDesktop);
+        const auto current = desktopOf(root, m_atoms->currentDesktop);
+        // 0xFFFFFFFF: on every workspace.
+        if (target && current && *target != *current && *target != 0xFFFFFFFFUL) {
+            XEvent change{};
+            change.xclient.type = ClientMessage;
+            change.xclient.window = root;
+            change.xclient.message_type = m_atoms->currentDesktop;
+            change.xclient.format = 32;
+            change.xclient.data.l[0] = static_cast<long>(*target);
+            change.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &change);
+        }
         // The window manager raises, restores and focuses; source 2 asks as a pager would, which
         // window managers grant without focus-stealing checks.
         XEvent request{};

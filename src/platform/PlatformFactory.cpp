@@ -1,5 +1,6 @@
 #include "platform/PlatformFactory.h"
 
+#include "base/texts/LanguageTable.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11KeyState.h"
 #include "platform/x11/X11Keyboard.h"
@@ -33,12 +34,16 @@ PlatformServices PlatformFactory::create() {
     // replies the other services wait for.
     auto keyDisplay = std::make_unique<X11Display>();
     if (keyDisplay->isOpen()) {
-        services.keyState = std::make_unique<X11KeyState>(std::move(keyDisplay));
+        auto keyState = std::make_unique<X11KeyState>(std::move(keyDisplay));
+        if (auto* keyboard = static_cast<X11Keyboard*>(services.keyboard.get())) {
+            keyboard->setPressObserver(
+                [state = keyState.get()](unsigned keycode) { state->expectOwnPress(keycode); });
+        }
+        services.keyState = std::move(keyState);
     }
     return services;
 }
 
 QString PlatformFactory::unavailableText() {
-    return QStringLiteral("Keystroke output, the window list and hotkeys need an X11 display; "
-                          "they are off in this session");
+    return languageText(TextKey::DesktopServicesNeedDisplay);
 }

@@ -52,6 +52,7 @@ constexpr std::array<Entry, TextKeyCount> Keys = {{
     {TextKey::SaveFolderMissing, "TextOrdnerFehlt"},
     {TextKey::SaveFileWriteProtected, "TextDateiSchreibgeschuetzt"},
     {TextKey::KeystrokesNeedDisplay, "TextTastenBrauchenX11"},
+    {TextKey::DesktopServicesNeedDisplay, "TextDesktopBrauchtX11"},
     {TextKey::WindowListNeedsDisplay, "TextFensterlisteBrauchtX11"},
     {TextKey::HelpFileMissing, "TextHilfedateiFehlt"},
     {TextKey::EnterNumber, "TextBitteZahlEingeben"},

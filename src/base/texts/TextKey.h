@@ -54,6 +54,7 @@ enum class TextKey {
     SaveFileWriteProtected,
     // What needs an X11 display, and a missing help file (%1).
     KeystrokesNeedDisplay,
+    DesktopServicesNeedDisplay,
     WindowListNeedsDisplay,
     HelpFileMissing,
     EnterNumber,

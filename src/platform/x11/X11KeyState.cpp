@@ -53,6 +53,15 @@ X11KeyState::X11KeyState(std::unique_ptr<X11Display> display) : m_display(std::m
             XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
             XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
             m_xiOpcode = opcode;
+            int count = 0;
+            if (XIDeviceInfo* devices = XIQueryDevice(d, XIAllDevices, &count)) {
+                for (int i = 0; i < count; ++i) {
+                    if (devices[i].use == XISlaveKeyboard && QByteArray(devices[i].name).contains("XTEST")) {
+                        m_xtestDevices.insert(devices[i].deviceid);
+                    }
+                }
+                XIFreeDeviceInfo(devices);
+            }
         }
     }
     int xkbOpcode = 0;
@@ -121,7 +130,11 @@ void X11KeyState::readEvents() {
             XEventDataOwner data(d, &event.xcookie);
             if (data.hasData() && event.xcookie.evtype == XI_RawKeyPress) {
                 const auto* raw = static_cast<const XIRawEvent*>(event.xcookie.data);
-                if (raw->detail >= 0 && raw->detail < 256) {
+                const bool inRange = raw->detail >= 0 && raw->detail < 256;
+                int* own = inRange ? &m_ownPresses[static_cast<std::size_t>(raw->detail)] : nullptr;
+                if (own && *own > 0 && m_xtestDevices.contains(raw->sourceid)) {
+                    --*own;
+                } else if (inRange) {
                     for (const int virtualKey : m_virtualKeys[static_cast<std::size_t>(raw->detail)]) {
                         m_pressed.insert(virtualKey);
                     }
@@ -166,6 +179,12 @@ void X11KeyState::update() {
                 m_pressed.insert(entry.first);
             }
         }
+    }
+}
+
+void X11KeyState::expectOwnPress(unsigned keycode) {
+    if (m_xiOpcode >= 0 && keycode < m_ownPresses.size()) {
+        ++m_ownPresses[keycode];
     }
 }
 

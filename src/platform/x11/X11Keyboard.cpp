@@ -40,6 +40,9 @@ void X11Keyboard::issue(Event::Kind kind, unsigned value) {
     switch (kind) {
     case Event::Kind::Press:
     case Event::Kind::Release:
+        if (kind == Event::Kind::Press && m_pressObserver) {
+            m_pressObserver(value);
+        }
         XTestFakeKeyEvent(display, value, kind == Event::Kind::Press ? True : False, CurrentTime);
         break;
     case Event::Kind::LockGroup:

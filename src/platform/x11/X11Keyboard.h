@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,10 @@ public:
     void typeKeys(const std::vector<KeyToken>& keys) override;
 
     const std::vector<Event>& lastBurst() const { return m_lastBurst; }
+    // Told of every key this keyboard presses, before the press goes out.
+    void setPressObserver(std::function<void(unsigned keycode)> observer) {
+        m_pressObserver = std::move(observer);
+    }
     // Gives the keycodes bound for missing keysyms back their empty mapping now.
     void restoreBoundKeycodes();
     bool hasBoundKeycodes() const { return !m_bindings.empty(); }
@@ -55,4 +60,5 @@ private:
     std::vector<Event> m_lastBurst;
     quint64 m_useCounter = 0;
     QTimer m_restoreTimer;
+    std::function<void(unsigned keycode)> m_pressObserver;
 };

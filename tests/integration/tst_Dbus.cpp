@@ -5,17 +5,23 @@
 #include "base/dbus/BusNames.h"
 #include "base/dbus/CommandClient.h"
 #include "base/dbus/ValuePublisher.h"
+#include "base/texts/LocaleFormats.h"
 #include "support/DeviceSimulator.h"
 #include "support/PrivateBus.h"
 #include "support/ProcessRunner.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QStandardPaths>
 #include <QtTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -87,6 +93,7 @@ private Q_SLOTS:
     void commandClient();
     void programOnTheBus_data();
     void programOnTheBus();
+    void timedFlowOverTwoRuns();
 
 private:
     PrivateBus m_bus;
@@ -308,6 +315,45 @@ void tst_Dbus::programOnTheBus() {
     QVERIFY2(!QString::fromUtf8(kelvane.standardError())
                   .contains(QRegularExpression(QStringLiteral("D-Bus|Programm beenden"))),
              kelvane.standardError().constData());
+}
+
+// The headless program in flow mode over two timer runs of two values each, the second started
+// through Execute: the first value of each run has no flow, and the one connection the program
+// opened at start-up serves it all.
+void tst_Dbus::timedFlowOverTwoRuns() {
+    ProgramFolder folder;
+    DeviceSimulator simulator;
+    QVERIFY(simulator.start({"--interval", "100", "--ramp", "10:900:1", "--verbose"}));
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-3600);
+    folder.writeConfiguration(
+        "standard.cfg",
+        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
+            "\n[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\nFormat={Messwert};{Einheit}\n"
+            "[anzeige]\nanzeigemodus=2\n[Mode]\nmodus=TIMER\nactiv=1\nint_modus=1\nanz_mess=2\n"
+            "d_start=" +
+            LocaleFormats::dateText(start.date()).toUtf8() +
+            "\nt_start=" + LocaleFormats::timeText(start.time()).toUtf8() + "\n");
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    const auto lines = [&folder] {
+        return QString::fromLatin1(TestFiles::read(folder.file("values.txt")))
+            .split(u"\r\n"_s, Qt::SkipEmptyParts);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(lines().size(), 2, WaitMs);
+    // The value after the last of the count stops the timer; T-Start begins the second run.
+    QTest::qWait(500);
+    QCOMPARE(lines().size(), 2);
+    QVERIFY(call(Program, "org.kelvane.Dde.Execute", {"2"}).error.contains("Refused"));
+    QTRY_COMPARE_WITH_TIMEOUT(lines().size(), 4, WaitMs);
+    QVERIFY(kelvane.signalAndWait(SIGTERM) && kelvane.exitCode() == 0);
+    const QRegularExpression flow(u"^[1-9]\\d*\\.\\d\\d;ml$"_s);
+    const QStringList written = lines();
+    QCOMPARE(written.value(0), u"0.00;ml"_s);
+    QVERIFY2(flow.match(written.value(1)).hasMatch(), qPrintable(written.join(u' ')));
+    QCOMPARE(written.value(2), u"0.00;ml"_s);
+    QVERIFY2(flow.match(written.value(3)).hasMatch(), qPrintable(written.join(u' ')));
+    QCOMPARE(simulator.process().standardError().count("connected"), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_Dbus)

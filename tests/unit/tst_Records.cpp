@@ -215,8 +215,8 @@ private Q_SLOTS:
         QTEST(refusal ? int(*refusal) : -1, "refusal");
     }
 
-    // What the value display shows: sign, value and unit, or in flow mode ("2 CHANGE SECONDS") the
-    // weight change per second as volume; empty when the display is not changed.
+    // What the value display shows: sign, value and unit, or the volume; empty where it is not
+    // changed (flow mode, whose display the timed values fill).
     void display_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("mode");
@@ -230,10 +230,7 @@ private Q_SLOTS:
             << record("+", "12,345") << "1" << 0.998 << S{"+", "12,370", "ml"};
         QTest::newRow("volume, whole number")
             << record("+", "  1234") << "1" << 2.0 << S{"+", "617,0000", "ml"};
-        QTest::newRow("flow") << record("+", "123.45") << "2 5 2" << 1.0 << S{"2,50"};
-        QTest::newRow("flow, no change") << record("+", "123.45") << "2 0 2" << 1.0 << S{"0"};
-        QTest::newRow("flow, 0 s count as 1") << record("-", "  1.25") << "2 -3 0" << 1.0 << S{"-3,00"};
-        QTest::newRow("flow as volume") << record("+", " 0.125") << "2 5 1" << 2.0 << S{"2,500"};
+        QTest::newRow("flow: the timed values fill it") << record("+", "123.45") << "2" << 1.0 << S{};
     }
 
     void display() {
@@ -241,23 +238,18 @@ private Q_SLOTS:
         QFETCH(QString, mode);
         QFETCH(double, density);
         Settings settings = layout();
-        settings.displayMode = SettingText::displayMode(mode.section(u' ', 0, 0));
+        settings.displayMode = SettingText::displayMode(mode);
         settings.density = density;
         const Reading reading = RecordReader::fieldsOf(bytes, settings);
         const auto shown = RecordValues::displayOf(reading, settings);
-        QStringList parts = shown ? QStringList({shown->sign, shown->value, shown->unit}) : QStringList();
-        if (settings.displayMode.is(DisplayMode::Flow)) {
-            QVERIFY(!shown);
-            parts.append(RecordValues::flowText(reading.value, mode.section(u' ', 1, 1).toDouble(),
-                                                mode.section(u' ', 2, 2).toDouble(),
-                                                settings.densityDivisor()));
-        }
+        const QStringList parts =
+            shown ? QStringList({shown->sign, shown->value, shown->unit}) : QStringList();
         QTEST(parts, "shown");
     }
 
-    // Four timed values over two timer runs, each as "display|output|reference": the display, the
+    // Five timed values over two timer runs, each as "display|output|reference": the display, the
     // value and unit the output takes, and the weight the flow meter then holds. The first value of
-    // each run shows no flow and is measured against nothing before it.
+    // each run shows no flow and is measured against nothing before it; no time passed counts as 1 s.
     void timedValuesInEachMode_data() {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<double>("density");
@@ -265,14 +257,16 @@ private Q_SLOTS:
         using S = QStringList;
         QTest::newRow("weight") << "0" << 1.0
                                 << S{"100.00|100 g|100", "150.00|150 g|150", "400.00|400 g|400",
-                                     "390.00|390 g|390"};
+                                     "390.00|390 g|390", "395.00|395 g|395"};
         QTest::newRow("volume") << "1" << 2.0
                                 << S{"50,000|50 ml|100", "75,000|75 ml|150", "200,000|200 ml|400",
-                                     "195,000|195 ml|390"};
+                                     "195,000|195 ml|390", "197,500|197.5 ml|395"};
         QTest::newRow("flow") << "2" << 1.0
-                              << S{"0|0 ml|100", "5,000|5 ml|150", "0|0 ml|400", "-5,000|-5 ml|390"};
+                              << S{"0|0 ml|100", "5,000|5 ml|150", "0|0 ml|400", "-5,000|-5 ml|390",
+                                   "5,000|5 ml|395"};
         QTest::newRow("flow as volume")
-            << "2" << 0.5 << S{"0|0 ml|100", "10,000|10 ml|150", "0|0 ml|400", "-10,000|-10 ml|390"};
+            << "2" << 0.5
+            << S{"0|0 ml|100", "10,000|10 ml|150", "0|0 ml|400", "-10,000|-10 ml|390", "10,000|10 ml|395"};
     }
     void timedValuesInEachMode() {
         QFETCH(QString, mode);
@@ -284,8 +278,11 @@ private Q_SLOTS:
             bool firstOfRun;
             const char* value;
             qint64 milliseconds;
-        } timed[] = {
-            {true, "100.00", 0}, {false, "150.00", 10000}, {true, "400.00", 60000}, {false, "390.00", 62000}};
+        } timed[] = {{true, "100.00", 0},
+                     {false, "150.00", 10000},
+                     {true, "400.00", 60000},
+                     {false, "390.00", 62000},
+                     {false, "395.00", 62000}};
         FlowMeter meter;
         QStringList steps;
         for (const auto& [firstOfRun, value, milliseconds] : timed) {

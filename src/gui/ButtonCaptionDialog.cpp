@@ -1,8 +1,8 @@
 #include "gui/ButtonCaptionDialog.h"
 
 #include "base/texts/LanguageTable.h"
+#include "gui/DialogButtonRow.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,17 +23,10 @@ ButtonCaptionDialog::ButtonCaptionDialog(const QString& caption, QWidget* parent
     m_captionBox->selectAll();
     layout->addWidget(m_captionBox);
 
-    auto* buttons = new QHBoxLayout;
-    m_okButton = new QPushButton(QStringLiteral("OK"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(languageText(TextKey::ButtonCaptionCancel), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons =
+        DialogButtonRow::add(this, layout, QStringLiteral("OK"), languageText(TextKey::ButtonCaptionCancel));
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);

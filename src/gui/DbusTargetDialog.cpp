@@ -7,9 +7,9 @@
 #include "base/interfaces/Dialogs.h"
 #include "base/session/CycleTimer.h"
 #include "base/texts/LanguageTable.h"
+#include "gui/DialogButtonRow.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,17 +60,10 @@ DbusTargetDialog::DbusTargetDialog(Settings& settings, Dialogs& dialogs, QWidget
     m_hintLabel->setWordWrap(true);
     layout->addWidget(m_hintLabel);
 
-    auto* buttons = new QHBoxLayout;
-    m_okButton = new QPushButton(languageText(TextKey::DbusTargetOk), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(languageText(TextKey::DbusTargetCancel), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons = DialogButtonRow::add(this, layout, languageText(TextKey::DbusTargetOk),
+                                                         languageText(TextKey::DbusTargetCancel));
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     connect(m_okButton, &QPushButton::clicked, this, &DbusTargetDialog::storeAndClose);
     connect(m_cancelButton, &QPushButton::clicked, this, &DbusTargetDialog::cancel);

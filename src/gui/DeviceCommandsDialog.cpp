@@ -5,11 +5,11 @@
 #include "base/interfaces/MainView.h"
 #include "base/texts/LanguageTable.h"
 #include "gui/ButtonCaptionDialog.h"
+#include "gui/DialogButtonRow.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -90,17 +90,10 @@ void DeviceCommandsDialog::buildControls() {
     }
     grid->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons =
+        DialogButtonRow::add(this, layout, QStringLiteral("&OK"), QStringLiteral("&Abbrechen"));
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     connect(m_okButton, &QPushButton::clicked, this, &DeviceCommandsDialog::storeAndClose);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -3,11 +3,11 @@
 #include "base/config/SettingText.h"
 #include "base/texts/LanguageTable.h"
 #include "base/texts/LocaleFormats.h"
+#include "gui/DialogButtonRow.h"
 
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -71,17 +71,10 @@ void DisplayModeDialog::buildControls() {
     grid->setColumnStretch(1, 1);
     layout->addWidget(m_modeFrame);
 
-    auto* buttons = new QHBoxLayout;
-    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons =
+        DialogButtonRow::add(this, layout, QStringLiteral("&OK"), QStringLiteral("&Abbrechen"));
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     connect(m_okButton, &QPushButton::clicked, this, &DisplayModeDialog::storeAndClose);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -2,9 +2,9 @@
 
 #include "base/config/Settings.h"
 #include "base/texts/LanguageTable.h"
+#include "gui/DialogButtonRow.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -57,17 +57,10 @@ void HotkeysDialog::buildControls() {
         m_rows.emplace_back(this, row).addTo(grid, row + 1, 1);
     }
 
-    auto* buttons = new QHBoxLayout;
-    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons =
+        DialogButtonRow::add(this, layout, QStringLiteral("&OK"), QStringLiteral("&Abbrechen"));
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     connect(m_okButton, &QPushButton::clicked, this, &HotkeysDialog::storeAndClose);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -5,10 +5,10 @@
 #include "base/interfaces/Dialogs.h"
 #include "base/session/ConnectionControl.h"
 #include "base/texts/NumberText.h"
+#include "gui/DialogButtonRow.h"
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -100,17 +100,10 @@ void PortSettingsDialog::buildControls() {
     fields->setColumnStretch(1, 1);
     layout->addLayout(fields);
 
-    auto* buttons = new QHBoxLayout;
-    m_okButton = new QPushButton(QStringLiteral("Ok"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons =
+        DialogButtonRow::add(this, layout, QStringLiteral("Ok"), QStringLiteral("Abbrechen"));
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     m_portSearchTimer = new QTimer(this);
     m_portSearchTimer->setObjectName(QStringLiteral("portSearchTimer"));

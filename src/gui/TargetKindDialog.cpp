@@ -3,12 +3,12 @@
 #include "base/config/SettingText.h"
 #include "gui/DatabaseTargetDialog.h"
 #include "gui/DbusTargetDialog.h"
+#include "gui/DialogButtonRow.h"
 #include "gui/TargetWindowDialog.h"
 #include "gui/TextFileTargetDialog.h"
 #include "gui/WorkbookTargetDialog.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -76,17 +76,10 @@ TargetKindDialog::TargetKindDialog(Settings& settings, Dialogs& dialogs, WindowL
     m_targetBox->setCurrentIndex(-1);
     layout->addWidget(m_targetBox);
 
-    auto* buttons = new QHBoxLayout;
-    m_okButton = new QPushButton(QStringLiteral("Ok"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons =
+        DialogButtonRow::add(this, layout, QStringLiteral("Ok"), QStringLiteral("Abbrechen"));
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     connect(m_okButton, &QPushButton::clicked, this, &TargetKindDialog::continueWithChoice);
     connect(m_cancelButton, &QPushButton::clicked, this, &TargetKindDialog::reject);

@@ -6,6 +6,7 @@
 #include "base/texts/LanguageTable.h"
 #include "base/triggers/TimerFields.h"
 #include "base/triggers/TimerRun.h"
+#include "gui/DialogButtonRow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -123,17 +124,10 @@ void TimerSettingsDialog::buildControls() {
     count->addStretch();
     layout->addWidget(m_countFrame);
 
-    auto* buttons = new QHBoxLayout;
-    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setAutoDefault(false);
-    m_cancelButton = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons =
+        DialogButtonRow::add(this, layout, QStringLiteral("&OK"), QStringLiteral("&Abbrechen"), false);
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     for (QLineEdit* field : {m_hoursBox, m_minutesBox, m_secondsBox, m_startDateBox, m_startTimeBox,
                              m_stopDateBox, m_stopTimeBox, m_countBox}) {

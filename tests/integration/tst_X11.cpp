@@ -56,6 +56,8 @@ private:
     // What typing arrives at a receiver, up to an end marker typed after it.
     QByteArray typed(XtermReceiver& receiver, const std::function<void()>& type);
     bool noKeyDown();
+    // The titles of the open windows, top of the stacking order first: the receivers' or the others'.
+    QStringList openTitles(bool receivers);
     bool isViewable(unsigned long window);
     std::vector<KeySym> keyboardMapping();
     X11WindowList& windows() { return static_cast<X11WindowList&>(*m_services.windows); }
@@ -105,6 +107,17 @@ QByteArray tst_X11::typed(XtermReceiver& receiver, const std::function<void()>& 
     type();
     const bool ended = QTest::qWaitFor([&] { return receiver.received().mid(before).endsWith('#'); }, 10000);
     return receiver.received().mid(before).chopped(ended ? 1 : 0);
+}
+
+QStringList tst_X11::openTitles(bool receivers) {
+    QStringList titles;
+    for (const TopLevelWindow& window : windows().topLevelWindows()) {
+        if (window.visible && window.bordered &&
+            window.title.startsWith(u"Kelvane Receiver"_s) == receivers) {
+            titles.append(window.title);
+        }
+    }
+    return titles;
 }
 
 bool tst_X11::isViewable(unsigned long window) {
@@ -255,19 +268,10 @@ void tst_X11::mainWindowAfterStartUp() {
     kelvane.setEnvironmentValue(u"KELVANE_HOME"_s, folder.path());
     kelvane.setEnvironmentValue(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
     QVERIFY(kelvane.start({}));
-    const auto shown = [this] {
-        QStringList titles;
-        for (const TopLevelWindow& window : windows().topLevelWindows()) {
-            if (window.visible && !window.title.startsWith(u"Kelvane Receiver"_s)) {
-                titles.append(window.title);
-            }
-        }
-        return titles;
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(shown().contains(first), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(openTitles(false).contains(first), 10000);
     // Time enough for a main window shown before it to be mapped.
     QTest::qWait(500);
-    QCOMPARE(shown(), QStringList{first});
+    QCOMPARE(openTitles(false), QStringList{first});
 }
 
 void tst_X11::deliversToTheTargetWindow_data() {
@@ -304,16 +308,6 @@ void tst_X11::deliversToTheTargetWindow() {
     QFETCH(QString, found);
     QFETCH(QString, text);
     QFETCH(QString, putAway);
-    // The receivers, top of the stacking order first.
-    const auto receivers = [this] {
-        QStringList titles;
-        for (const TopLevelWindow& window : windows().topLevelWindows()) {
-            if (window.title.startsWith(u"Kelvane Receiver"_s) && window.visible && window.bordered) {
-                titles.append(window.title);
-            }
-        }
-        return titles;
-    };
     if (manager && m_manager.state() == QProcess::NotRunning) {
         m_manager.start(u"openbox"_s, {u"--sm-disable"_s});
         QVERIFY2(m_manager.waitForStarted(10000), "openbox does not start");
@@ -322,7 +316,8 @@ void tst_X11::deliversToTheTargetWindow() {
         int complete = 0;
         QVERIFY(QTest::qWaitFor(
             [&] {
-                complete = windows().windowManagerPresent() && receivers().size() == 3 ? complete + 1 : 0;
+                complete =
+                    windows().windowManagerPresent() && openTitles(true).size() == 3 ? complete + 1 : 0;
                 return complete == 30;
             },
             20000));
@@ -335,7 +330,7 @@ void tst_X11::deliversToTheTargetWindow() {
     }
     // Put away, the window is not on the screen, but open.
     QTRY_VERIFY(putAway.isEmpty() || !isViewable(m_receivers[receiver]->window()));
-    QCOMPARE(receivers().size(), 3);
+    QCOMPARE(openTitles(true).size(), 3);
     QVERIFY(focused < 0 || xdotool({u"windowfocus"_s, QString::number(m_receivers[focused]->window())}));
     QVERIFY(raised < 0 || xdotool({u"windowraise"_s, QString::number(m_receivers[raised]->window())}));
     Settings settings;
@@ -363,7 +358,7 @@ void tst_X11::deliversToTheTargetWindow() {
     QCOMPARE(missing, int(lost));
     QCOMPARE(dialogs.messages, lost ? QStringList{u"Anwendung editor.exe nicht aktiv"_s} : QStringList());
     // The activated window is raised: the list, top first, shows it above the other receivers.
-    QTRY_VERIFY_WITH_TIMEOUT(found.isEmpty() || receivers().value(0) == found, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(found.isEmpty() || openTitles(true).value(0) == found, 10000);
 }
 
 QTEST_GUILESS_MAIN(tst_X11)

@@ -88,17 +88,16 @@ void DbusTargetDialog::showFromMenu(Settings& settings, Dialogs& dialogs, CycleT
 }
 
 void DbusTargetDialog::storeAndClose() {
-    Settings entered = m_settings;
-    entered.busName = m_busNameBox->text().trimmed();
-    entered.objectPath = m_objectPathBox->text().trimmed();
-    const QString problem = CommandClient::targetProblem(entered);
+    const QString busName = m_busNameBox->text().trimmed();
+    const QString objectPath = m_objectPathBox->text().trimmed();
+    const QString problem = CommandClient::targetProblem(busName, objectPath);
     if (!problem.isEmpty()) {
         m_dialogs.message(problem);
-        (BusNames::isValidBusName(entered.busName) ? m_objectPathBox : m_busNameBox)->setFocus();
+        (BusNames::isValidBusName(busName) ? m_objectPathBox : m_busNameBox)->setFocus();
         return;
     }
-    m_settings.busName = entered.busName;
-    m_settings.objectPath = entered.objectPath;
+    m_settings.busName = busName;
+    m_settings.objectPath = objectPath;
     m_settings.busCommand = m_commandBox->text();
     ConfigurationFile::writeBusTarget(m_settings);
     accept();

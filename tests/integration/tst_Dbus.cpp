@@ -245,7 +245,7 @@ void tst_Dbus::commandClient() {
     m_partner.mode = mode;
     ScriptedDialogs dialogs;
     dialogs.answers.push_back(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-    const bool valid = CommandClient::targetProblem(settings).isEmpty();
+    const bool valid = CommandClient::targetProblem(settings.busName, settings.objectPath).isEmpty();
     QCOMPARE(CommandClient::execute(settings, dialogs, mode == u"silent" ? 500 : WaitMs),
              !valid                       ? CommandClient::Outcome::InvalidTarget
              : yes && !question.isEmpty() ? CommandClient::Outcome::EndProgram

@@ -32,31 +32,31 @@ QDBusError execute(const QString& service, const QString& path, const QString& c
     return watcher.error();
 }
 
-QString objectPathOf(const Settings& settings) {
-    return u'/' + settings.objectPath;
+QString objectPathOf(const QString& objectPath) {
+    return u'/' + objectPath;
 }
 
 } // namespace
 
 namespace CommandClient {
 
-QString targetProblem(const Settings& settings) {
+QString targetProblem(const QString& busName, const QString& objectPath) {
     // The bus library aborts the program on a malformed name instead of reporting it.
-    if (!BusNames::isValidBusName(settings.busName)) {
-        return languageText(TextKey::InvalidBusName).arg(settings.busName);
+    if (!BusNames::isValidBusName(busName)) {
+        return languageText(TextKey::InvalidBusName).arg(busName);
     }
-    if (!BusNames::isValidObjectPath(objectPathOf(settings))) {
-        return languageText(TextKey::InvalidObjectPath).arg(settings.objectPath);
+    if (!BusNames::isValidObjectPath(objectPathOf(objectPath))) {
+        return languageText(TextKey::InvalidObjectPath).arg(objectPath);
     }
     return {};
 }
 
 Outcome execute(const Settings& settings, Dialogs& dialogs, int timeoutMs) {
-    if (!targetProblem(settings).isEmpty()) {
+    if (!targetProblem(settings.busName, settings.objectPath).isEmpty()) {
         return Outcome::InvalidTarget;
     }
     const QDBusError error =
-        ::execute(settings.busName, objectPathOf(settings), settings.busCommand, timeoutMs);
+        ::execute(settings.busName, objectPathOf(settings.objectPath), settings.busCommand, timeoutMs);
     if (!error.isValid() || error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout) {
         return Outcome::Done;
     }

@@ -19,9 +19,9 @@ inline const QString DefaultCommand = QStringLiteral(" [RUN(\"getdata\")]");
 // DDE link time-out of five seconds.
 constexpr int TimeoutMs = 5000;
 
-// Why the bus name or object path of the settings cannot be used, with what a valid one looks
-// like, in the user's language; empty when both are valid.
-QString targetProblem(const Settings& settings);
+// Why a bus name or object path (without its leading "/") cannot be used, with what a valid one
+// looks like, in the user's language; empty when both are valid.
+QString targetProblem(const QString& busName, const QString& objectPath);
 
 enum class Outcome {
     Done,          // taken, no answer in time, or the user chose to go on after a failure

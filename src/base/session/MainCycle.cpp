@@ -219,7 +219,7 @@ void MainCycle::runDbusCommand() {
     const CommandClient::Outcome outcome = CommandClient::execute(m_settings, m_dialogs);
     if (outcome == CommandClient::Outcome::InvalidTarget) {
         // Said once for these names, not for every value.
-        const QString problem = CommandClient::targetProblem(m_settings);
+        const QString problem = CommandClient::targetProblem(m_settings.busName, m_settings.objectPath);
         if (problem != m_reportedTargetProblem) {
             m_status.setText(problem);
             m_reportedTargetProblem = problem;

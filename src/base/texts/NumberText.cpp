@@ -120,7 +120,8 @@ QString formatWithMask(double value, const QString& mask, const QLocale& locale)
     }
     const QString rounded = roundedMagnitude(std::fabs(value), decimals);
     // The locale's own digits, decimal separator and minus sign; a value that rounds to zero
-    // shows no minus sign.
+    // shows no minus sign. A zero digit of one code unit is followed by the other nine.
+    const QString zeroDigit = locale.zeroDigit();
     QString text;
     bool zero = true;
     for (const QChar c : rounded) {
@@ -128,9 +129,14 @@ QString formatWithMask(double value, const QString& mask, const QLocale& locale)
             if (decimals > 0) {
                 text += locale.decimalPoint();
             }
+            continue;
+        }
+        zero = zero && c == u'0';
+        const int digit = c.digitValue();
+        if (zeroDigit.size() == 1) {
+            text += QChar(zeroDigit.front().unicode() + digit);
         } else {
-            zero = zero && c == u'0';
-            text += locale.toString(c.digitValue());
+            text += locale.toString(digit);
         }
     }
     return value < 0 && !zero ? locale.negativeSign() + text : text;

@@ -11,7 +11,6 @@ namespace HeadlessSession {
 
 int run(int argc, char** argv, const QString& configuration) {
     QCoreApplication app(argc, argv);
-    ProgramDirectory::set(ProgramDirectory::resolve(QCoreApplication::applicationDirPath()));
     HeadlessMainView view;
     HeadlessDialogs dialogs(ProgramDirectory::path());
     SessionRunner runner(view, dialogs);

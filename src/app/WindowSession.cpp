@@ -14,7 +14,6 @@ namespace WindowSession {
 int run(int argc, char** argv, const QString& configuration) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    ProgramDirectory::set(ProgramDirectory::resolve(QCoreApplication::applicationDirPath()));
     MainWindow window;
     WidgetDialogs dialogs(&window, ProgramDirectory::path());
     SessionRunner runner(window, dialogs);

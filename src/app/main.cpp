@@ -1,56 +1,65 @@
+#include "app/CommandLine.h"
 #include "app/HeadlessSession.h"
 #include "app/WindowSession.h"
+#include "base/files/ProgramDirectory.h"
 
+#include <QFileInfo>
 #include <QString>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
-
-struct CommandLine {
-    bool headless = false;
-    bool help = false;
-    QString configuration;
-};
-
-CommandLine parse(int argc, char** argv) {
-    CommandLine line;
-    for (int i = 1; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (std::strcmp(argument, "--headless") == 0) {
-            line.headless = true;
-        } else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
-            line.help = true;
-        } else if (argument[0] != '-' && line.configuration.isEmpty()) {
-            line.configuration = QString::fromLocal8Bit(argument);
-        }
-    }
-    return line;
-}
 
 bool displayAvailable() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+QStringList argumentList(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+// No application object exists yet to ask; the kernel knows where the executable is.
+QString executableDirectory() {
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+}
+
+int fail(const QString& text) {
+    std::fprintf(stderr, "kelvane: %s\nTry 'kelvane --help' for more information.\n", qPrintable(text));
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const CommandLine line = parse(argc, argv);
-    if (line.help) {
-        std::printf(
-            "Usage: kelvane [--headless] [CONFIG]\n"
-            "  CONFIG      configuration file, relative to the program directory (default standard.cfg)\n"
-            "  --headless  run without a window: status lines on standard error, SIGTERM ends\n");
+    const CommandLine line = CommandLine::parse(argumentList(argc, argv));
+    switch (line.action()) {
+    case CommandLine::Action::ShowHelp:
+    case CommandLine::Action::ShowVersion:
+        std::fputs(qPrintable(line.text()), stdout);
         return 0;
+    case CommandLine::Action::Fail:
+        return fail(line.text());
+    case CommandLine::Action::Run:
+        break;
     }
-    if (line.headless) {
-        return HeadlessSession::run(argc, argv, line.configuration);
+    ProgramDirectory::set(ProgramDirectory::resolve(executableDirectory()));
+    // A configuration the user named must exist; without a name the start-up asks for one.
+    if (!line.configuration().isEmpty() &&
+        !QFileInfo(ProgramDirectory::file(line.configuration())).isFile()) {
+        return fail(QStringLiteral("the configuration file %1 does not exist")
+                        .arg(ProgramDirectory::file(line.configuration())));
+    }
+    if (line.headless()) {
+        return HeadlessSession::run(argc, argv, line.configuration());
     }
     if (!displayAvailable()) {
         std::fprintf(stderr, "kelvane: no display found, running headless\n");
-        return HeadlessSession::run(argc, argv, line.configuration);
+        return HeadlessSession::run(argc, argv, line.configuration());
     }
-    return WindowSession::run(argc, argv, line.configuration);
+    return WindowSession::run(argc, argv, line.configuration());
 }

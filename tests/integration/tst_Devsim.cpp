@@ -122,6 +122,7 @@ void tst_Devsim::options_data() {
     QTest::addColumn<QByteArray>("text"); // on standard output when it runs or helps, else on standard error
     const std::tuple<const char*, int, const char*> rows[]{
         {"--help", 0, "--exit-after-count"},
+        {"--version", 0, "kelvane-devsim " KELVANE_VERSION "\n"},
         {"--tcp 0", -1,
          "layout: length 22, end 10, state 1, sequence 2-6, sign 7, value 11-16, unit 18-19\ntcp: "},
         {"--tcp=0 --format={VALUE:5.2}{UNIT:2} --value=1.5", -1,

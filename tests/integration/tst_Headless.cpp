@@ -37,11 +37,50 @@ struct Kelvane : ProcessRunner {
 class tst_Headless : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void commandLine_data();
+    void commandLine();
     void startsAndEnds_data();
     void startsAndEnds();
     void delivers_data();
     void delivers();
 };
+
+void tst_Headless::commandLine_data() {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>(
+        "text"); // on standard output after success, else on standard error; @ is the folder
+    QTest::newRow("help") << "--help" << 0 << QByteArray("Usage: kelvane [options] [CONFIG]\n");
+    QTest::newRow("version") << "--version" << 0 << QByteArray("kelvane " KELVANE_VERSION "\n");
+    QTest::newRow("unknown option") << "--frobnicate" << 2
+                                    << QByteArray("kelvane: Unknown option 'frobnicate'.");
+    QTest::newRow("missing file") << "--headless missing.cfg" << 2
+                                  << QByteArray(
+                                         "kelvane: the configuration file @/missing.cfg does not exist\n");
+    QTest::newRow("two files") << "standard.cfg job.cfg" << 2
+                               << QByteArray("kelvane: only one configuration file can be given");
+}
+
+// Answered before anything starts: with a display that does not exist, opening a window would
+// abort the program instead.
+void tst_Headless::commandLine() {
+    QFETCH(QString, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, text);
+    ProgramFolder folder;
+    folder.writeConfiguration(QStringLiteral("standard.cfg"), Hotkeys);
+    Kelvane kelvane(folder);
+    kelvane.setEnvironmentValue(QStringLiteral("DISPLAY"), QStringLiteral(":97"));
+    kelvane.setEnvironmentValue(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QVERIFY(kelvane.start(arguments.split(u' ')));
+    QVERIFY(kelvane.process().waitForFinished(10000));
+    QCOMPARE(kelvane.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(kelvane.exitCode(), exitCode);
+    text.replace('@', QFile::encodeName(folder.path()));
+    const QByteArray shown = exitCode == 0 ? kelvane.standardOutput() : kelvane.standardError();
+    QVERIFY2(shown.contains(text), shown.constData());
+    QVERIFY(!kelvane.standardError().contains("status: "));
+}
 
 void tst_Headless::startsAndEnds_data() {
     QTest::addColumn<QByteArray>("configuration"); // empty: none

@@ -51,6 +51,9 @@ Options::Outcome Options::parse(const QStringList& arguments, Options& o, QStrin
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
+        if (argument == u"-h") {
+            return Outcome::Help;
+        }
         if (!argument.startsWith(QStringLiteral("--")) || argument.size() == 2) {
             error = QStringLiteral("unexpected argument \"%1\"").arg(argument);
             return Outcome::Invalid;
@@ -81,6 +84,9 @@ Options::Outcome Options::parse(const QStringList& arguments, Options& o, QStrin
 
         if (name == u"help") {
             return Outcome::Help;
+        }
+        if (name == u"version") {
+            return Outcome::Version;
         }
         if (name == u"verbose" || name == u"decimal-comma" || name == u"exit-after-count") {
             if (!flag()) {
@@ -315,7 +321,8 @@ Faults (records counted from 1 since the start)
 
 Other
   --verbose              One line per event on standard error (sent:, command:, ...).
-  --help                 This text.
+  -h, --help             This text.
+  --version              Print the version and exit.
 
 SIGINT and SIGTERM end the simulator cleanly. Exit status: 0 done, 1 a link could not be
 opened, 2 invalid arguments.

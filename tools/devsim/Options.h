@@ -8,7 +8,7 @@
 // What the command line asks for.
 class Options {
 public:
-    enum class Outcome { Run, Help, Invalid };
+    enum class Outcome { Run, Help, Version, Invalid };
     enum class Mode { Demand, Interval, Continuous };
     enum class Values { Fixed, Ramp, Random };
 

@@ -45,6 +45,9 @@ int main(int argc, char* argv[]) {
     case Options::Outcome::Help:
         std::fputs(Options::helpText().toUtf8().constData(), stdout);
         return 0;
+    case Options::Outcome::Version:
+        std::puts("kelvane-devsim " KELVANE_VERSION);
+        return 0;
     case Options::Outcome::Invalid:
         EventLog::error(error + QStringLiteral(" (see --help)"));
         return 2;

@@ -5,5 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build}"
 shift || true
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${KELVANE_BUILD_TYPE:-Release}" "$@" >/dev/null
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${KELVANE_BUILD_TYPE:-Release}" \
+  -DCMAKE_INSTALL_PREFIX=/usr "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"

@@ -13,6 +13,8 @@ PACKAGES=(
   libx11-dev libxtst-dev libxi-dev
   # workbooks
   libzip-dev libpugixml-dev
+  # the Debian package and its checks
+  dpkg-dev file lintian desktop-file-utils appstream man-db
   # test peers
   xvfb xterm xdotool x11-utils x11-xkb-utils openbox socat dbus libglib2.0-bin
   sqlite3 python3-openpyxl postgresql

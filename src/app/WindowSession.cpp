@@ -4,6 +4,7 @@
 #include "base/files/ProgramDirectory.h"
 #include "gui/MainWindow.h"
 #include "gui/PortSettingsDialog.h"
+#include "gui/ProgramIcon.h"
 #include "gui/SetupAssistant.h"
 #include "gui/WidgetDialogs.h"
 
@@ -14,6 +15,9 @@ namespace WindowSession {
 int run(int argc, char** argv, const QString& configuration) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    // Every window and the tray show the icon of the desktop entry, which the desktop finds by name.
+    QApplication::setWindowIcon(ProgramIcon::icon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvane.Kelvane"));
     MainWindow window;
     WidgetDialogs dialogs(&window, ProgramDirectory::path());
     SessionRunner runner(window, dialogs);

@@ -8,6 +8,7 @@
 #include "gui/DisplayModeDialog.h"
 #include "gui/HelpWindow.h"
 #include "gui/HotkeysDialog.h"
+#include "gui/ProgramIcon.h"
 #include "gui/RecordLayoutDialog.h"
 #include "gui/SetupAssistant.h"
 #include "gui/TargetKindDialog.h"
@@ -20,28 +21,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-
-QIcon programIcon() {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x1f, 0x5f, 0x8b));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(4, 4, 56, 56, 10, 10);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(40);
-    painter.setFont(font);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("K"));
-    return QIcon(pixmap);
-}
 
 QLabel* panel(const char* name, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -62,7 +45,7 @@ std::size_t slot(MainButton button) {
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainWindow"));
     QMainWindow::setWindowTitle(ProgramTitle);
-    setWindowIcon(programIcon());
+    setWindowIcon(ProgramIcon::icon());
     buildMenus();
     buildDisplay();
 }

@@ -251,6 +251,7 @@ private Q_SLOTS:
     void windows();
     void setupAssistant_data();
     void setupAssistant();
+    void icon();
     void mainWindow_data();
     void mainWindow();
 };
@@ -415,6 +416,19 @@ void tst_Windows::setupAssistant() {
         stored);
     // The chain shows the offline state while it runs.
     b.verify(&b.window, u"value=Offline"_s);
+}
+
+// The main window and with it the tray show the icon the desktop entry names, at each size.
+void tst_Windows::icon() {
+    MainWindow window;
+    for (const int size : {16, 48, 256}) {
+        const QImage shipped(TestFiles::sourceDataDir() +
+                             u"/../packaging/icons/%1x%1/org.kelvane.Kelvane.png"_s.arg(size));
+        QVERIFY(!shipped.isNull());
+        QCOMPARE(
+            window.windowIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+            shipped.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
 }
 
 void tst_Windows::mainWindow_data() {

@@ -7,11 +7,17 @@
 #include "support/PrivateBus.h"
 #include "support/ProcessRunner.h"
 #include "support/ProgramFolder.h"
+#include "support/SocatPair.h"
 #include "support/TestFiles.h"
 
 #include <QtTest>
 
 #include <csignal>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +49,7 @@ private Q_SLOTS:
     void startsAndEnds();
     void delivers_data();
     void delivers();
+    void serialPortWithoutAccess();
 };
 
 void tst_Headless::commandLine_data() {
@@ -249,6 +256,44 @@ void tst_Headless::delivers() {
                         u'|' + unit;
     }
     QCOMPARE(delivered, expected);
+}
+
+// A user outside the group that owns the serial device is told which group grants access, once,
+// in the language file's words. Runs the program as user nobody, which takes root.
+void tst_Headless::serialPortWithoutAccess() {
+    const struct group* dialout = ::getgrnam("dialout");
+    const struct passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || !dialout || !nobody) {
+        QSKIP("needs root, the group dialout and the user nobody");
+    }
+    SocatPair pair;
+    QVERIFY(pair.start());
+    const QByteArray device = QFile::encodeName(QFileInfo(pair.programEnd()).symLinkTarget());
+    QVERIFY(::chown(device.constData(), 0, dialout->gr_gid) == 0 && ::chmod(device.constData(), 0660) == 0);
+    ProgramFolder folder;
+    folder.writeConfiguration(QStringLiteral("standard.cfg"), "[Port settings]\nportnum=7\n");
+    QVERIFY(TestFiles::write(folder.file(QStringLiteral("kelvane.ini")), "[ports]\nCOM7=" + device + "\n"));
+    // A copy of the program in the folder, so that no folder of the build needs to be open to nobody.
+    QVERIFY(QFile::copy(TestFiles::binaryDir() + QStringLiteral("/kelvane"),
+                        folder.file(QStringLiteral("kelvane"))));
+    QVERIFY(::chown(QFile::encodeName(folder.path()).constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+    for (const QString& name : QDir(folder.path()).entryList(QDir::Files)) {
+        QVERIFY(::chown(QFile::encodeName(folder.file(name)).constData(), nobody->pw_uid, nobody->pw_gid) ==
+                0);
+    }
+    ProcessRunner kelvane(QStringLiteral("/usr/sbin/runuser"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    kelvane.setEnvironmentValue(QStringLiteral("DISPLAY"), QString());
+    QVERIFY(kelvane.start({QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
+                           folder.file(QStringLiteral("kelvane")), QStringLiteral("--headless")}));
+    const QByteArray told =
+        "message: COM7 (" + device +
+        ") cannot be opened: your user has no access to it. Members of the group dialout have "
+        "access: sudo adduser $USER dialout, then log in again.\n";
+    QVERIFY2(kelvane.waitForError(told) && kelvane.waitForError(Running),
+             kelvane.standardError().constData());
+    QVERIFY(kelvane.signalAndWait(SIGTERM));
+    QCOMPARE(kelvane.standardError().count(told), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_Headless)

@@ -3,12 +3,13 @@
 #include "support/TestFiles.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QProcessEnvironment>
 
 #include <csignal>
 
 ProcessRunner::ProcessRunner(const QString& program) {
-    m_process.setProgram(TestFiles::binaryDir() + u'/' + program);
+    m_process.setProgram(QDir::isAbsolutePath(program) ? program : TestFiles::binaryDir() + u'/' + program);
     m_process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
 }
 

@@ -5,7 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-// A program of the build started as a real process, with helpers to wait for its output.
+// A program of the build (or one named by its absolute path) started as a real process, with
+// helpers to wait for its output.
 class ProcessRunner {
 public:
     explicit ProcessRunner(const QString& program);

@@ -1,6 +1,24 @@
 #include "base/link/SerialLink.h"
 
+#include <QFile>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// The group that owns a device this user may not open. Serial devices are the group's to use
+// (dialout on Debian), so joining it is the remedy; a device that is only busy has none.
+std::optional<QString> owningGroupWithoutAccess(const QString& devicePath) {
+    const QByteArray path = QFile::encodeName(devicePath);
+    struct stat status {};
+    if (::access(path.constData(), R_OK | W_OK) == 0 || ::stat(path.constData(), &status) != 0) {
+        return std::nullopt;
+    }
+    const struct group* owner = ::getgrgid(status.st_gid);
+    return owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(status.st_gid);
+}
 
 QSerialPort::Parity serialParity(Parity parity) {
     switch (parity) {
@@ -60,6 +78,7 @@ void SerialLink::applyLineSettings() {
 bool SerialLink::open() {
     setLastError({});
     m_unavailable = false;
+    m_groupToJoin.reset();
     if (m_serial.isOpen()) {
         return true;
     }
@@ -81,6 +100,9 @@ bool SerialLink::open() {
         setLastError(m_serial.errorString());
         m_unavailable = m_serial.error() == QSerialPort::DeviceNotFoundError ||
                         m_serial.error() == QSerialPort::PermissionError;
+        m_groupToJoin = m_serial.error() == QSerialPort::PermissionError
+                            ? owningGroupWithoutAccess(devicePath())
+                            : std::nullopt;
         m_serial.clearError();
         return false;
     }

@@ -6,6 +6,8 @@
 
 #include <QSerialPort>
 
+#include <optional>
+
 // A device on serial port COMn. The line settings are applied one by one, so that a port that
 // refuses one (pseudo-terminals refuse 7 data bits) works with the others; a port that fails
 // while open (adapter unplugged) is closed at once and reported lost.
@@ -29,6 +31,10 @@ public:
     qint64 bytesWaiting() const;
     // True when the last failed open found the device missing or in use.
     bool lastErrorWasUnavailable() const { return m_unavailable; }
+    // When the last failed open was refused for want of access rights: the group that owns the
+    // device, whose members may open it.
+    const std::optional<QString>& groupToJoin() const { return m_groupToJoin; }
+    QString devicePath() const { return m_ports.devicePath(m_portNumber); }
 
 private:
     void applyLineSettings();
@@ -40,4 +46,5 @@ private:
     int m_portNumber = 0;
     LineSettings m_lineSettings;
     bool m_unavailable = false;
+    std::optional<QString> m_groupToJoin;
 };

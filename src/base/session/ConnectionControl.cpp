@@ -30,6 +30,23 @@ ConnectionControl::ConnectionControl(const Settings& settings, MainView& view, S
     }
 }
 
+bool ConnectionControl::openSerial() {
+    if (m_serial.open()) {
+        return true;
+    }
+    if (const std::optional<QString>& group = m_serial.groupToJoin()) {
+        const QString text = languageText(TextKey::PortAccessDenied)
+                                 .arg(QString::number(m_serial.port()), m_serial.devicePath(), *group);
+        m_status.setText(text);
+        // Told once per port: the remedy takes a new login, not another try.
+        if (m_accessReportedPort != m_serial.port()) {
+            m_accessReportedPort = m_serial.port();
+            m_dialogs.message(text);
+        }
+    }
+    return false;
+}
+
 DeviceLink& ConnectionControl::link() {
     return m_settings.isTcp() ? static_cast<DeviceLink&>(m_tcp) : m_serial;
 }
@@ -100,7 +117,7 @@ bool ConnectionControl::openAtStartup() {
     m_serial.setLineSettings(LineSettings::of(m_settings));
     if (!m_serial.isOpen()) {
         EventWait::seconds(SettleSeconds);
-        if (!m_serial.open()) {
+        if (!openSerial()) {
             return false;
         }
     }
@@ -121,7 +138,7 @@ void ConnectionControl::applySettings() {
     m_serial.setLineSettings(LineSettings::of(m_settings));
     if (portExists(m_serial.port()) && !m_serial.isOpen()) {
         EventWait::seconds(SettleSeconds);
-        if (!m_serial.open() && m_serial.lastErrorWasUnavailable()) {
+        if (!openSerial() && m_serial.lastErrorWasUnavailable()) {
             m_dialogs.showPortSettings();
         }
     }
@@ -142,7 +159,7 @@ void ConnectionControl::reopen() {
         // The port number is not assigned again here.
         m_serial.setLineSettings(LineSettings::of(m_settings));
         EventWait::seconds(SettleSeconds);
-        m_serial.open();
+        openSerial();
         m_status.setText(m_serial.isOpen() ? serialPortStatus() : languageText(TextKey::DeviceInactive));
     }
     if (!m_online) {
@@ -171,7 +188,7 @@ void ConnectionControl::goOnline() {
     } else {
         // The line settings are not assigned again here.
         m_serial.setPort(*m_settings.serialPort.value());
-        m_serial.open();
+        openSerial();
     }
     showOnline(false);
     m_status.setText(languageText(TextKey::DeviceActivated) + u' ' +
@@ -188,7 +205,7 @@ void ConnectionControl::reopenForCommand() {
     EventWait::seconds(SettleSeconds);
     if (m_settings.isTcp()) {
         connectSocket();
-    } else if (!m_serial.open()) {
+    } else if (!openSerial() && !m_serial.groupToJoin()) {
         m_dialogs.message(m_serial.lastError());
     }
     showOnline(true);

@@ -64,6 +64,8 @@ public:
     bool portExists(int portNumber) const { return m_serial.portExists(portNumber); }
 
 private:
+    // Opens the serial port; a user without access to its device is told which group grants it.
+    bool openSerial();
     QString serialPortStatus() const;
     void onLinkLost(LinkLoss cause);
 
@@ -74,4 +76,5 @@ private:
     SerialLink m_serial;
     TcpLink m_tcp;
     bool m_online = false;
+    int m_accessReportedPort = 0;
 };

@@ -37,6 +37,7 @@ constexpr std::array<Entry, TextKeyCount> Keys = {{
     {TextKey::LinkHostNotFound, "TextHostNichtGefunden"},
     {TextKey::LinkDeviceRemoved, "TextGeraetEntfernt"},
     {TextKey::LinkFailed, "TextVerbindungGestoert"},
+    {TextKey::PortAccessDenied, "TextKeinZugriffAufSchnittstelle"},
     {TextKey::DeviceTimeout, "TextSchnittstellentimeout"},
     {TextKey::TimerActiveFrom, "TextTimerAktivStart"},
     {TextKey::TimerStopped, "TextTimerGestoppt"},

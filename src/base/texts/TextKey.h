@@ -37,6 +37,8 @@ enum class TextKey {
     LinkHostNotFound,
     LinkDeviceRemoved,
     LinkFailed,
+    // A serial port (COM%1, device %2) this user may not open, and the group (%3) that may.
+    PortAccessDenied,
     DeviceTimeout,
     TimerActiveFrom,
     TimerStopped,

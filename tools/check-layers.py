@@ -12,6 +12,7 @@ import sys
 # Lowest first. A folder may include its own files and those of the folders before it.
 LAYERS = [
     "base/interfaces", "base/files", "base/texts", "base/config", "base/link", "base/records",
+    "base/statistics",
     "base/triggers", "base/delivery", "base/dbus", "base/session",
     "platform/x11", "platform", "gui", "app",
 ]

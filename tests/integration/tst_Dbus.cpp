@@ -47,7 +47,9 @@ struct Monitor : QProcess {
     explicit Monitor(const QString& service) { start("gdbus", QStringList{"monitor"} + objectOf(service)); }
     ~Monitor() override { kill(), waitForFinished(); }
     QByteArray output() { return seen += readAllStandardOutput(); }
-    QStringList changes() { return QString::fromUtf8(output()).split(u'\n').filter(u"PropertiesChanged"); }
+    QStringList changes() {
+        return QString::fromUtf8(output()).split(u'\n').filter(u"PropertiesChanged ('org.kelvane.Dde'");
+    }
     QByteArray seen;
 };
 
@@ -94,6 +96,7 @@ private Q_SLOTS:
     void programOnTheBus_data();
     void programOnTheBus();
     void timedFlowOverTwoRuns();
+    void statisticsOfARamp();
 
 private:
     PrivateBus m_bus;
@@ -351,6 +354,61 @@ void tst_Dbus::timedFlowOverTwoRuns() {
     QVERIFY2(QRegularExpression(u"^0\\.00;ml %1 0\\.00;ml %1$"_s.arg(flow)).match(written).hasMatch(),
              qPrintable(written));
     QCOMPARE(simulator.process().standardError().count("connected"), 1);
+}
+
+// The headless program against a ramp with an upper limit: the statistics on the bus are those of
+// the values the simulator sent, the ones above the limit counted as out of tolerance.
+void tst_Dbus::statisticsOfARamp() {
+    ProgramFolder folder;
+    DeviceSimulator simulator;
+    QVERIFY(simulator.start({"--interval", "100", "--ramp", "1:100:0.5", "--count", "20", "--verbose"}));
+    folder.writeConfiguration("standard.cfg", "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
+                                                  QByteArray::number(simulator.port()) +
+                                                  "\n[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\n"
+                                                  "Format={Messwert}\n[Filter]\nOTG=8\n");
+    ProcessRunner kelvane(QStringLiteral("kelvane"));
+    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    const auto statistics = [] {
+        const QByteArray all =
+            call(Program, "org.freedesktop.DBus.Properties.GetAll", {"org.kelvane.Statistics"}).output;
+        QMap<QString, double> figures;
+        static const QRegularExpression item(u"'(\\w+)': <(?:int64 )?([^>]+)>"_s);
+        for (const QRegularExpressionMatch& match : item.globalMatch(QString::fromUtf8(all))) {
+            figures.insert(match.captured(1), match.captured(2).toDouble());
+        }
+        return figures;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(statistics().value("Count"), 20.0, WaitMs);
+    // The values as the simulator sent them.
+    QList<double> sent;
+    static const QRegularExpression record(u"sent.*\\+ *(\\d+\\.\\d\\d) g"_s);
+    for (const QRegularExpressionMatch& match :
+         record.globalMatch(QString::fromLatin1(simulator.process().standardError()))) {
+        sent << match.captured(1).toDouble();
+    }
+    QCOMPARE(sent.size(), 20);
+    double sum = 0.0;
+    for (const double value : sent) {
+        sum += value;
+    }
+    const double mean = sum / 20;
+    double squares = 0.0;
+    for (const double value : sent) {
+        squares += (value - mean) * (value - mean);
+    }
+    const QMap<QString, double> figures = statistics();
+    QCOMPARE(figures.value("Mean"), mean);
+    QCOMPARE(figures.value("StdDev"), std::sqrt(squares / 19));
+    QCOMPARE(figures.value("Min"), *std::min_element(sent.cbegin(), sent.cend()));
+    QCOMPARE(figures.value("Max"), *std::max_element(sent.cbegin(), sent.cend()));
+    QCOMPARE(figures.value("InTolerance"),
+             double(std::count_if(sent.cbegin(), sent.cend(), [](double v) { return v <= 8; })) / 20);
+    // Reset starts a new series.
+    QVERIFY(call(Program, "org.kelvane.Statistics.Reset", {}).finished);
+    QCOMPARE(statistics().value("Count"), 0.0);
+    QVERIFY(std::isnan(statistics().value("Mean")));
+    QVERIFY(kelvane.signalAndWait(SIGTERM) && kelvane.exitCode() == 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Dbus)

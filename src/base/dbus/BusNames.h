@@ -6,6 +6,7 @@
 namespace BusNames {
 
 inline const QString Interface = QStringLiteral("org.kelvane.Dde");
+inline const QString StatisticsInterface = QStringLiteral("org.kelvane.Statistics");
 inline const QString RefusedError = QStringLiteral("org.kelvane.Dde.Error.Refused");
 inline const QString ObjectPath = QStringLiteral("/Kelvane");
 

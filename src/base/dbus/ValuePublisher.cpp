@@ -59,7 +59,8 @@ void ValuePublisher::offer() {
     }
     if (!m_connection.registerObject(BusNames::ObjectPath, this,
                                      QDBusConnection::ExportScriptableSlots |
-                                         QDBusConnection::ExportScriptableProperties)) {
+                                         QDBusConnection::ExportScriptableProperties |
+                                         QDBusConnection::ExportAdaptors)) {
         qWarning("kelvane: the D-Bus object %s cannot be registered; other programs cannot read the values",
                  qPrintable(BusNames::ObjectPath));
         return;
@@ -84,6 +85,10 @@ void ValuePublisher::publishChanges() {
             changed.insert(QLatin1String(item.name), current);
         }
     }
+    announce(BusNames::Interface, changed);
+}
+
+void ValuePublisher::announce(const QString& interface, const QVariantMap& changed) {
     if (changed.isEmpty() || !m_offered) {
         return;
     }
@@ -91,7 +96,7 @@ void ValuePublisher::publishChanges() {
     QDBusMessage signal =
         QDBusMessage::createSignal(BusNames::ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                    QStringLiteral("PropertiesChanged"));
-    signal << BusNames::Interface << changed << QStringList();
+    signal << interface << changed << QStringList();
     m_connection.send(signal);
 }
 

@@ -6,12 +6,14 @@
 #include <QDBusContext>
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 
 // The current value on the D-Bus session bus: the bus name "org.kelvane." + the executable name
 // offers the object /Kelvane with the five texts as read-only properties, and the execute
 // command that presses the main window's buttons. Whoever may have changed the values calls
 // publishChanges(), which announces the changed ones with PropertiesChanged. Without a session
-// bus nothing is offered and nothing else changes.
+// bus nothing is offered and nothing else changes. Adaptors made its children add interfaces to
+// the object.
 class ValuePublisher : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kelvane.Dde")
@@ -28,6 +30,8 @@ public:
 
     // Whether the bus name and the object are registered.
     bool isOffered() const { return m_offered; }
+    // Announces changed properties of one of the object's interfaces.
+    void announce(const QString& interface, const QVariantMap& changed);
 
     // Announces the values that differ from the last announcement, in one signal.
     void publishChanges();

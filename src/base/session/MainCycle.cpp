@@ -85,6 +85,10 @@ void MainCycle::runTick() {
         }
         const Acceptance::Verdict verdict = Acceptance::check(m_settings, reading.unit, reading.value);
         if (const auto refusal = Acceptance::refusalText(verdict)) {
+            // A refusal counts as a value taken only where the value was to be taken.
+            if (reading.valueIsNumber && (printMode || m_state.isTransferPending())) {
+                Q_EMIT valueTaken({QDateTime::currentDateTime(), reading.value, reading.unit, verdict});
+            }
             m_status.setText(languageText(*refusal));
             m_state.cancelTransfer();
             return;
@@ -111,6 +115,10 @@ void MainCycle::runTick() {
         return;
     }
     if (m_state.isTransferPending()) {
+        if (reading.complete() && reading.valueIsNumber) {
+            Q_EMIT valueTaken(
+                {QDateTime::currentDateTime(), reading.value, reading.unit, Acceptance::Verdict::Accepted});
+        }
         transfer(reading, change);
     }
     letEventsRun();

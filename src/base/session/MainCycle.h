@@ -3,6 +3,7 @@
 #include "base/records/FlowMeter.h"
 #include "base/records/Measurement.h"
 #include "base/records/RecordReader.h"
+#include "base/statistics/TakenValue.h"
 #include "base/triggers/TimerSchedule.h"
 
 #include <QByteArray>
@@ -60,6 +61,8 @@ public:
     static QString protocolPath();
 
 Q_SIGNALS:
+    // A value was taken for delivery, or refused where it was to be taken.
+    void valueTaken(const TakenValue& value);
     // A value was transferred with this output text.
     void transferred(const QString& outputText);
     // The published values may have changed: after each tick and each delivery.

@@ -12,7 +12,7 @@ ProgramSession::ProgramSession(MainView& view, Dialogs& dialogs, const Desktop& 
       m_cycle(
           {m_settings, view, m_status, m_state, m_connection, m_cycleTimer, m_buttons, m_delivery, dialogs}),
       m_controller({m_settings, view, dialogs, m_status, m_state, m_connection, m_cycleTimer, m_buttons}),
-      m_publisher(m_state.published()) {
+      m_publisher(m_state.published()), m_statistics(m_publisher, m_series) {
     m_targetWindow.setHandlers({[this] {
                                     m_buttons.press(MainButton::TimerStop);
                                     m_buttons.press(MainButton::Online);
@@ -24,6 +24,7 @@ ProgramSession::ProgramSession(MainView& view, Dialogs& dialogs, const Desktop& 
     QObject::connect(&m_cycleTimer, &CycleTimer::tick, &m_cycle, &MainCycle::tick);
     QObject::connect(&m_buttons, &MainButtons::answerReceived, &m_cycle, &MainCycle::deliverAnswer);
     QObject::connect(&m_cycle, &MainCycle::valuesChanged, &m_publisher, &ValuePublisher::publishChanges);
+    QObject::connect(&m_cycle, &MainCycle::valueTaken, &m_series, &ValueSeries::add);
     QObject::connect(&m_cycle, &MainCycle::quitRequested, &m_controller, &ProgramController::quit);
     QObject::connect(&m_publisher, &ValuePublisher::buttonRequested, &m_buttons, &MainButtons::pressNumber);
     QObject::connect(&m_controller, &ProgramController::shutdownStarted, &m_cycle, &MainCycle::end);

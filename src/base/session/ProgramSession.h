@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/config/Settings.h"
+#include "base/dbus/StatisticsAdaptor.h"
 #include "base/dbus/ValuePublisher.h"
 #include "base/delivery/Delivery.h"
 #include "base/delivery/TargetWindow.h"
@@ -11,6 +12,7 @@
 #include "base/session/ProgramController.h"
 #include "base/session/SessionState.h"
 #include "base/session/StatusLine.h"
+#include "base/statistics/ValueSeries.h"
 #include "base/triggers/TriggerKeys.h"
 
 class Dialogs;
@@ -20,9 +22,9 @@ class MainView;
 class WindowList;
 
 // Everything that runs behind the main window, for a window and a headless session alike: the
-// settings, the link, the main cycle, the buttons, the delivery, the D-Bus values and the
-// desktop services where the session has them. It builds the parts and connects them; each part
-// gets only the others it uses.
+// settings, the link, the main cycle, the buttons, the delivery, the D-Bus values, the series of
+// values taken with its statistics, and the desktop services where the session has them. It
+// builds the parts and connects them; each part gets only the others it uses.
 class ProgramSession {
 public:
     // The desktop services of the session; each is null where it has none.
@@ -50,6 +52,7 @@ public:
     TargetWindow& targetWindow() { return m_targetWindow; }
     TriggerKeys& triggerKeys() { return m_triggerKeys; }
     ValuePublisher& publisher() { return m_publisher; }
+    ValueSeries& series() { return m_series; }
     WindowList* windows() const { return m_desktop.windows; }
 
 private:
@@ -68,4 +71,7 @@ private:
     MainCycle m_cycle;
     ProgramController m_controller;
     ValuePublisher m_publisher;
+    ValueSeries m_series;
+    // A child of the publisher's object on the bus; it goes before the publisher.
+    StatisticsAdaptor m_statistics;
 };

@@ -1,0 +1,65 @@
+#include "base/dbus/StatisticsAdaptor.h"
+
+#include "base/dbus/BusNames.h"
+#include "base/dbus/ValuePublisher.h"
+#include "base/statistics/ValueSeries.h"
+
+#include <cmath>
+
+StatisticsAdaptor::StatisticsAdaptor(ValuePublisher& publisher, ValueSeries& series)
+    : QDBusAbstractAdaptor(&publisher), m_publisher(publisher), m_series(series) {
+    connect(&m_series, &ValueSeries::statisticsChanged, this, &StatisticsAdaptor::announceChanges);
+    announceChanges();
+}
+
+qlonglong StatisticsAdaptor::count() const {
+    return m_series.statistics().count();
+}
+
+double StatisticsAdaptor::mean() const {
+    return m_series.statistics().mean();
+}
+
+double StatisticsAdaptor::standardDeviation() const {
+    return m_series.statistics().standardDeviation();
+}
+
+double StatisticsAdaptor::minimum() const {
+    return m_series.statistics().minimum();
+}
+
+double StatisticsAdaptor::maximum() const {
+    return m_series.statistics().maximum();
+}
+
+double StatisticsAdaptor::inTolerance() const {
+    return m_series.inToleranceShare();
+}
+
+void StatisticsAdaptor::Reset() {
+    m_series.resetStatistics();
+}
+
+void StatisticsAdaptor::announceChanges() {
+    const QVariantMap current{
+        {QStringLiteral("Count"), count()},
+        {QStringLiteral("Mean"), mean()},
+        {QStringLiteral("StdDev"), standardDeviation()},
+        {QStringLiteral("Min"), minimum()},
+        {QStringLiteral("Max"), maximum()},
+        {QStringLiteral("InTolerance"), inTolerance()},
+    };
+    QVariantMap changed;
+    for (auto it = current.cbegin(); it != current.cend(); ++it) {
+        const QVariant before = m_announced.value(it.key());
+        const double now = it.value().toDouble();
+        // NaN equals nothing, itself included: a figure that stays undefined has not changed.
+        const bool same = before.isValid() &&
+                          (before.toDouble() == now || (std::isnan(before.toDouble()) && std::isnan(now)));
+        if (!same) {
+            changed.insert(it.key(), it.value());
+        }
+    }
+    m_announced = current;
+    m_publisher.announce(BusNames::StatisticsInterface, changed);
+}

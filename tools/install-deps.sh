@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
   # Qt 6
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins
   libqt6sql6-sqlite libqt6sql6-psql libqt6svg6
   # X11 keystrokes, window list, key state
   libx11-dev libxtst-dev libxi-dev

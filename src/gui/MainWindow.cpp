@@ -14,6 +14,7 @@
 #include "gui/TargetKindDialog.h"
 #include "gui/TransferSettingsDialog.h"
 #include "gui/TrayIcon.h"
+#include "gui/TrendWindow.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -79,6 +80,7 @@ void MainWindow::buildMenus() {
 
     QMenu* view = addMenu(Menu::View, "viewMenu", QStringLiteral("&Ansicht"));
     addMenuAction(view, Menu::DisplayMode, "displayModeAction", QStringLiteral("&Modus"));
+    addMenuAction(view, Menu::Trend, "trendAction", QStringLiteral("&Trend und Statistik"));
 
     QMenu* input = addMenu(Menu::Input, "inputMenu", QStringLiteral("&Dateneingang"));
     addMenuAction(input, Menu::PortSettings, "portSettingsAction",
@@ -209,6 +211,7 @@ void MainWindow::connectMenus(ProgramSession& session) {
     on(menuAction(Menu::Quit), [&controller] { controller.quit(); });
     on(menuAction(Menu::Language), [&controller] { controller.chooseLanguage(); });
     on(menuAction(Menu::About), [this] { showAbout(); });
+    on(menuAction(Menu::Trend), [this, &session] { showTrend(session); });
     on(menuAction(Menu::ShowHelp), [this] { showHelp(); });
     // Keys pressed while one of the next three windows was open must not fire as hotkeys now.
     on(menuAction(Menu::DbusTarget), [this, &session] {
@@ -259,6 +262,17 @@ void MainWindow::showAbout() {
     m_session->controller().stopCycleAndShowOffline();
     AboutDialog box(this);
     box.exec();
+}
+
+void MainWindow::showTrend(ProgramSession& session) {
+    if (!m_trend) {
+        m_trend =
+            std::make_unique<TrendWindow>(session.series(), session.settings(), session.dialogs(), this);
+    }
+    m_trend->applyTexts();
+    m_trend->show();
+    m_trend->raise();
+    m_trend->activateWindow();
 }
 
 void MainWindow::showHelp() {

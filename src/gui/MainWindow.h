@@ -14,6 +14,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class TrayIcon;
+class TrendWindow;
 
 // The main window: the value display, the main buttons and the device command buttons below
 // it, the status panel and the three information panels, and the menus from which every
@@ -79,6 +80,8 @@ private:
     void showRecordLayout(ProgramSession& session);
     void showTransferSettings(ProgramSession& session);
     void showAbout();
+    // Not modal: the cycle goes on, and the window stays until the program ends.
+    void showTrend(ProgramSession& session);
     void showHelp();
     QLabel* infoPanel(InfoPanel panel) const;
 
@@ -94,4 +97,5 @@ private:
     QHash<Menu, QMenu*> m_menus;
     QAction* m_setupAssistantAction = nullptr;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<TrendWindow> m_trend;
 };

@@ -4,6 +4,7 @@
 
 #include "base/records/RecordText.h"
 #include "base/session/ProgramSession.h"
+#include "base/statistics/SeriesCsv.h"
 #include "base/texts/LanguageFile.h"
 #include "base/texts/LanguageTable.h"
 #include "gui/DeviceCommandsDialog.h"
@@ -17,6 +18,7 @@
 #include "gui/SetupAssistant.h"
 #include "gui/TimerSettingsDialog.h"
 #include "gui/TransferSettingsDialog.h"
+#include "gui/TrendWindow.h"
 #include "support/ModalScript.h"
 #include "support/ProgramFolder.h"
 #include "support/RecordingKeyState.h"
@@ -25,6 +27,7 @@
 #include "support/SocatPair.h"
 #include "support/TestFiles.h"
 
+#include <QtCharts>
 #include <QtNetwork>
 #include <QtTest>
 #include <QtWidgets>
@@ -252,6 +255,7 @@ private Q_SLOTS:
     void setupAssistant_data();
     void setupAssistant();
     void icon();
+    void trend();
     void mainWindow_data();
     void mainWindow();
 };
@@ -429,6 +433,64 @@ void tst_Windows::icon() {
             window.windowIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
             shipped.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     }
+}
+
+// The trend window from the View menu, fed by the device in print mode with both limits set: each
+// value lands in its series, the limits are lines, and the figures follow even while the chart
+// is paused.
+void tst_Windows::trend() {
+    Bench b;
+    QVERIFY(b.start("[Mode]\nmodus=PRINT\n[Filter]\nOTG=12.5\nUTG=11\n"));
+    b.perform(&b.window, u"trendAction"_s);
+    auto* trend = b.window.findChild<TrendWindow*>();
+    QVERIFY(trend && trend->isVisible());
+    const auto points = [trend](const char* name) {
+        QStringList values;
+        for (QAbstractSeries* series : trend->chart()->series()) {
+            if (series->objectName() == QLatin1StringView(name) && series->isVisible()) {
+                for (const QPointF& point : static_cast<QXYSeries*>(series)->points()) {
+                    values << QString::number(point.y());
+                }
+            }
+        }
+        return values.join(u' ');
+    };
+    const auto figure = [trend](int row) { return part<QLabel>(trend, u"figure%1"_s.arg(row))->text(); };
+    for (const char* record :
+         {"ST,GS,+   012.00 g  \r\n", "ST,GS,+   013.00 g  \r\n", "ST,GS,+   010.00 g  \r\n",
+          "ST,GS,+   012.00     \r\n", "ST,GS,-   001.00 g  \r\n"}) {
+        b.perform(&b.window, u"!"_s + QLatin1StringView(record));
+        QTest::qWait(50);
+    }
+    QTRY_COMPARE(points("outOfToleranceSeries"), u"13 10 -1"_s);
+    QCOMPARE(points("acceptedSeries"), u"12"_s);
+    QCOMPARE(points("notStableSeries"), u"12"_s);
+    QCOMPARE(points("upperLimitSeries"), u"12.5 12.5"_s);
+    QCOMPARE(points("lowerLimitSeries"), u"11 11"_s);
+    QVERIFY(trend->chart()->axes(Qt::Vertical).value(0)->titleText().endsWith(u"[g]"_s));
+    // The unstable value is shown but not counted.
+    QCOMPARE(figure(0), u"4"_s);
+    QCOMPARE(figure(1), QLocale::system().toString(8.5, 'f', 4));
+    QCOMPARE(figure(6), QLocale::system().toString(25.0, 'f', 1) + u" %"_s);
+
+    b.perform(trend, u"pauseButton;!ST,GS,+   012.10 g  \r\n"_s);
+    QTRY_COMPARE(figure(0), u"5"_s);
+    QCOMPARE(points("acceptedSeries"), u"12"_s);
+    b.perform(trend, u"pauseButton"_s);
+    QTRY_COMPARE(points("acceptedSeries"), u"12 12.1"_s);
+
+    const QString csv = b.folder.file(u"trend.csv"_s);
+    const QString png = b.folder.file(u"trend.png"_s);
+    b.dialogs.saveFiles = {csv, png};
+    b.perform(trend, u"csvButton;pngButton"_s);
+    QCOMPARE(TestFiles::read(csv), SeriesCsv::write(b.session.series().points()));
+    QCOMPARE(TestFiles::read(csv).count('\n'), 7);
+    QVERIFY(!QImage(png).isNull());
+
+    b.perform(trend, u"clearButton;resetButton"_s);
+    QTRY_COMPARE(points("acceptedSeries"), QString());
+    QCOMPARE(figure(0), u"0"_s);
+    QCOMPARE(figure(1), u"–"_s);
 }
 
 void tst_Windows::mainWindow_data() {

@@ -20,6 +20,7 @@ public:
         Quit,
         View,
         DisplayMode,
+        Trend,
         Input,
         PortSettings,
         RecordLayout,

@@ -29,13 +29,14 @@ const QString StandardName = QStringLiteral("standard.cfg");
 const QString KelvaneIniName = QStringLiteral("kelvane.ini");
 const QString ConfigurationFilter = QStringLiteral("Kelvane configuration (*.cfg)");
 
-constexpr std::array<std::pair<MainView::Menu, TextKey>, 17> MenuTexts = {{
+constexpr std::array<std::pair<MainView::Menu, TextKey>, 18> MenuTexts = {{
     {MainView::Menu::File, TextKey::MenuFile},
     {MainView::Menu::LoadConfiguration, TextKey::MenuLoadConfiguration},
     {MainView::Menu::SaveConfiguration, TextKey::MenuSaveConfiguration},
     {MainView::Menu::Quit, TextKey::MenuQuit},
     {MainView::Menu::View, TextKey::MenuView},
     {MainView::Menu::DisplayMode, TextKey::MenuDisplayMode},
+    {MainView::Menu::Trend, TextKey::MenuTrend},
     {MainView::Menu::Input, TextKey::MenuInput},
     {MainView::Menu::PortSettings, TextKey::MenuPortSettings},
     {MainView::Menu::RecordLayout, TextKey::MenuRecordLayout},

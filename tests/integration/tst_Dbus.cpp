@@ -366,6 +366,8 @@ void tst_Dbus::statisticsOfARamp() {
                                                   QByteArray::number(simulator.port()) +
                                                   "\n[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\n"
                                                   "Format={Messwert}\n[Filter]\nOTG=8\n");
+    Monitor monitor(Program);
+    QTRY_VERIFY_WITH_TIMEOUT(monitor.output().contains("Monitoring"), WaitMs);
     ProcessRunner kelvane(QStringLiteral("kelvane"));
     kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
     QVERIFY(kelvane.start({QStringLiteral("--headless")}));
@@ -380,6 +382,9 @@ void tst_Dbus::statisticsOfARamp() {
         return figures;
     };
     QTRY_COMPARE_WITH_TIMEOUT(statistics().value("Count"), 20.0, WaitMs);
+    QTRY_VERIFY2(
+        monitor.output().contains("PropertiesChanged ('org.kelvane.Statistics', {'Count': <int64 20>"),
+        monitor.seen.constData());
     // The values as the simulator sent them.
     QList<double> sent;
     static const QRegularExpression record(u"sent.*\\+ *(\\d+\\.\\d\\d) g"_s);

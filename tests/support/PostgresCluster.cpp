@@ -66,16 +66,14 @@ bool PostgresCluster::start() {
     }
     const QString data = m_dir.filePath(QStringLiteral("data"));
     if (!run(binary(QStringLiteral("initdb")),
+             // The test's own locale may not exist on the machine.
              {QStringLiteral("-D"), data, QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-U"),
-              QStringLiteral("kelvane")})) {
+              QStringLiteral("kelvane"), QStringLiteral("--locale=C.UTF-8")})) {
         m_reason = QStringLiteral("initdb failed");
         return false;
     }
-    const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
-                                .arg(m_port)
-                                .arg(m_dir.path());
     if (!run(binary(QStringLiteral("pg_ctl")),
-             {QStringLiteral("-D"), data, QStringLiteral("-o"), options, QStringLiteral("-l"),
+             {QStringLiteral("-D"), data, QStringLiteral("-o"), serverOptions(), QStringLiteral("-l"),
               m_dir.filePath(QStringLiteral("log")), QStringLiteral("-w"), QStringLiteral("start")})) {
         m_reason = QStringLiteral("the server did not start");
         return false;
@@ -85,6 +83,20 @@ bool PostgresCluster::start() {
                {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
                 QString::number(m_port), QStringLiteral("-U"), QStringLiteral("kelvane"),
                 QStringLiteral("kelvane")});
+}
+
+QString PostgresCluster::serverOptions() const {
+    return QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
+        .arg(m_port)
+        .arg(m_dir.path());
+}
+
+bool PostgresCluster::restart() {
+    return m_running && run(binary(QStringLiteral("pg_ctl")),
+                            {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")),
+                             QStringLiteral("-o"), serverOptions(), QStringLiteral("-l"),
+                             m_dir.filePath(QStringLiteral("log")), QStringLiteral("-m"),
+                             QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("restart")});
 }
 
 QString PostgresCluster::url(const QString& database) const {

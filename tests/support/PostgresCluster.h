@@ -13,6 +13,8 @@ public:
 
     // False (with reason()) when no PostgreSQL server is installed or it does not start.
     bool start();
+    // Stops the server, which ends every connection, and starts it again on the same port.
+    bool restart();
     QString url(const QString& database = QStringLiteral("kelvane")) const;
     // Runs SQL through psql; returns its output, tuples only, fields separated by "|".
     QString psql(const QString& sql) const;
@@ -21,6 +23,8 @@ public:
 private:
     QString binary(const QString& name) const;
     bool run(const QString& program, const QStringList& arguments, QString* output = nullptr) const;
+
+    QString serverOptions() const;
 
     QTemporaryDir m_dir;
     QString m_binaries;

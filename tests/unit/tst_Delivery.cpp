@@ -6,6 +6,7 @@
 #include "base/delivery/PublishedValues.h"
 #include "base/delivery/TargetWindow.h"
 #include "base/texts/LanguageTable.h"
+#include "support/PostgresCluster.h"
 #include "support/ProgramFolder.h"
 #include "support/RecordingKeyboard.h"
 #include "support/RecordingMainView.h"
@@ -314,6 +315,33 @@ private Q_SLOTS:
         // A lone first field goes into every table but one that requires a second.
         const bool writable = path == "lab.db" && table == b.settings.databaseTable && table != "n";
         QCOMPARE(Database::insertRecord(b.folder.file(path), b.settings.databaseTable, {"9"}), writable);
+    }
+
+    // A database server keeps one connection from record to record, and a restart of the server
+    // costs no record: the lost connection is made anew at once.
+    void databaseServer() {
+        PostgresCluster cluster;
+        if (!cluster.start()) {
+            if (cluster.reason().startsWith(u"no PostgreSQL")) {
+                QSKIP(qPrintable(cluster.reason()));
+            }
+            QFAIL(qPrintable(cluster.reason()));
+        }
+        QVERIFY(cluster
+                    .psql(QStringLiteral(
+                        "CREATE TABLE w (value text, backend int DEFAULT pg_backend_pid()); SELECT 'ok';"))
+                    .endsWith(u"ok"));
+        Bench b(QStringLiteral("Access-Datenbank"), cluster.url());
+        b.settings.databaseTable = QStringLiteral("w");
+        const QString rows =
+            QStringLiteral("SELECT string_agg(value, ' ' ORDER BY value), count(DISTINCT backend) FROM w;");
+        for (const char* value : {"1", "2", "3"}) {
+            b.delivery.deliver(QLatin1StringView(value) + QStringLiteral("{TAB}"));
+        }
+        QCOMPARE(cluster.psql(rows), QStringLiteral("1 2 3|1"));
+        QVERIFY(cluster.restart());
+        b.delivery.deliver(QStringLiteral("4{TAB}"));
+        QCOMPARE(cluster.psql(rows), QStringLiteral("1 2 3 4|2"));
     }
 };
 

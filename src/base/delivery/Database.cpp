@@ -1,72 +1,17 @@
 #include "base/delivery/Database.h"
 
-#include "base/delivery/TargetPath.h"
+#include "base/delivery/DatabaseConnection.h"
 
-#include <QAtomicInteger>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QUrl>
 
 #include <optional>
 #include <vector>
 
 namespace {
-
-// One database connection for the lifetime of the object, removed from Qt's registry after.
-class Connection {
-public:
-    explicit Connection(const QString& database) {
-        static QAtomicInteger<int> counter;
-        m_name = QStringLiteral("kelvane-delivery-%1").arg(counter.fetchAndAddRelaxed(1));
-        QSqlDatabase db;
-        if (isDatabaseServerUrl(database)) {
-            const QUrl url(database);
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-            db.setHostName(url.host());
-            db.setPort(url.port(5432));
-            db.setUserName(url.userName());
-            db.setPassword(url.password());
-            db.setDatabaseName(url.path().mid(1));
-            db.setConnectOptions(QStringLiteral("connect_timeout=5"));
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-            db.setDatabaseName(database);
-            // A database locked by another program is waited for a while, not failed at once.
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
-        }
-        m_ok = isDatabaseServerUrl(database) || QFileInfo(database).isFile();
-        if (m_ok) {
-            m_ok = db.open();
-            m_error = db.lastError().text();
-        } else {
-            m_error = QStringLiteral("the database file %1 does not exist").arg(database);
-        }
-    }
-    ~Connection() {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            if (db.isOpen()) {
-                db.close();
-            }
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    bool isOpen() const { return m_ok; }
-    QString error() const { return m_error; }
-    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
-
-private:
-    QString m_name;
-    QString m_error;
-    bool m_ok = false;
-};
 
 bool fail(QString* error, const QString& text) {
     if (error) {
@@ -147,7 +92,12 @@ std::optional<QString> insertLeavingOutRefused(QSqlDatabase& db, const QString& 
 namespace Database {
 
 bool insertRecord(const QString& database, const QString& table, const QStringList& fields, QString* error) {
-    Connection connection(database);
+    DatabaseConnection connection(database);
+    return insertRecord(connection, table, fields, error);
+}
+
+bool insertRecord(const DatabaseConnection& connection, const QString& table, const QStringList& fields,
+                  QString* error) {
     if (!connection.isOpen()) {
         return fail(error, connection.error());
     }
@@ -178,7 +128,7 @@ bool insertRecord(const QString& database, const QString& table, const QStringLi
 }
 
 QStringList tableNames(const QString& database, QString* error) {
-    Connection connection(database);
+    const DatabaseConnection connection(database);
     if (!connection.isOpen()) {
         fail(error, connection.error());
         return {};

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "base/delivery/DatabaseConnection.h"
 #include "base/delivery/DeliverySink.h"
+
+#include <memory>
 
 struct Settings;
 
 // Adds each output text as a record of the database table of the settings, one field per
-// column. A text without any field separator adds nothing.
+// column. A text without any field separator adds nothing. A database server keeps its connection
+// from one record to the next; one that was lost (the server restarted) is opened again at once,
+// and the record goes in on the new one.
 class DatabaseSink : public DeliverySink {
 public:
     explicit DatabaseSink(const Settings& settings);
@@ -14,4 +19,5 @@ public:
 
 private:
     const Settings& m_settings;
+    std::unique_ptr<DatabaseConnection> m_server;
 };

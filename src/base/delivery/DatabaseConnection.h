@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// One open connection to an SQLite file or a PostgreSQL server ("postgresql://user:password@
+// host:port/dbname"), from construction to destruction, removed from Qt's registry after.
+class DatabaseConnection {
+public:
+    explicit DatabaseConnection(const QString& database);
+    ~DatabaseConnection();
+    DatabaseConnection(const DatabaseConnection&) = delete;
+    DatabaseConnection& operator=(const DatabaseConnection&) = delete;
+
+    const QString& target() const { return m_target; }
+    bool isOpen() const { return m_open; }
+    // Why the connection did not open.
+    const QString& error() const { return m_error; }
+    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
+    // Asks the database whether the connection still works: a server restarts, a network fails.
+    bool answers() const;
+
+private:
+    QString m_target;
+    QString m_name;
+    QString m_error;
+    bool m_open = false;
+};

@@ -2,6 +2,7 @@
 // pseudo-terminal, a text file, a workbook read back by openpyxl, SQLite and a throwaway PostgreSQL.
 
 #include "base/files/IniFile.h"
+#include "base/session/ConnectionControl.h"
 #include "support/DeviceSimulator.h"
 #include "support/PostgresCluster.h"
 #include "support/PrivateBus.h"
@@ -50,6 +51,8 @@ private Q_SLOTS:
     void delivers_data();
     void delivers();
     void serialPortWithoutAccess();
+    void linkComesBack_data();
+    void linkComesBack();
 };
 
 void tst_Headless::commandLine_data() {
@@ -294,6 +297,68 @@ void tst_Headless::serialPortWithoutAccess() {
              kelvane.standardError().constData());
     QVERIFY(kelvane.signalAndWait(SIGTERM));
     QCOMPARE(kelvane.standardError().count(told), 1);
+}
+
+void tst_Headless::linkComesBack_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<bool>("reconnect"); // the kelvane.ini setting
+    QTest::newRow("TCP/IP simulator restarted") << false << true;
+    QTest::newRow("pseudo-terminal made anew") << true << true;
+    QTest::newRow("switched off") << false << false;
+}
+
+// The device goes away while online and comes back: the TCP/IP simulator is stopped and started
+// again on its port, or the simulator replaces its pseudo-terminal after five records. The program
+// tries again every two seconds, says so, and takes values again by itself.
+void tst_Headless::linkComesBack() {
+    QFETCH(bool, serial);
+    QFETCH(bool, reconnect);
+    ProgramFolder folder;
+    const QString link = folder.file(QStringLiteral("balance"));
+    const QStringList values{"--interval", "100", "--ramp", "1:900:1"};
+    DeviceSimulator simulator;
+    QVERIFY(simulator.start(
+        values + (serial ? QStringList{"--pty", link, "--disconnect-after", "5"} : QStringList())));
+    QVERIFY(!serial || simulator.process().waitForOutput("pty: "));
+    QVERIFY(TestFiles::write(folder.file(QStringLiteral("kelvane.ini")),
+                             "[ports]\nCOM7=" + QFile::encodeName(link) +
+                                 (reconnect ? "\n" : "\n[link]\nreconnect=0\n")));
+    folder.writeConfiguration(
+        QStringLiteral("standard.cfg"),
+        (serial ? QByteArray("[Port settings]\nportnum=7\n")
+                : "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
+                      QByteArray::number(simulator.port()) + "\n") +
+            "[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\nFormat={Messwert}\n");
+    Kelvane kelvane(folder);
+    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    const auto lines = [&folder] {
+        return TestFiles::read(folder.file(QStringLiteral("values.txt"))).count('\n');
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(lines() >= 3, 10000);
+    if (!serial) {
+        const quint16 port = simulator.port();
+        simulator.stop();
+        QVERIFY2(kelvane.waitForError("status: The interface is not available."),
+                 kelvane.standardError().constData());
+        QVERIFY(simulator.start({"--interval", "100", "--ramp", "500:900:1"}, port));
+    }
+    const QByteArray attempt = "status: Link lost, trying again (attempt 1) ...\n";
+    if (!reconnect) {
+        const qsizetype before = lines();
+        QTest::qWait(3 * ConnectionControl::ReconnectIntervalMs);
+        QVERIFY(!kelvane.standardError().contains(attempt));
+        QCOMPARE(lines(), before);
+    } else {
+        QVERIFY2(kelvane.waitForError(attempt), kelvane.standardError().constData());
+        const qsizetype before = lines();
+        QTRY_VERIFY_WITH_TIMEOUT(lines() >= before + 3, 10000);
+        const QByteArray status = kelvane.standardError();
+        QVERIFY2(
+            status.indexOf(serial ? "status: Device activated COM7" : "status: Device activated TCP/IP 7",
+                           status.indexOf(attempt)) > 0,
+            status.constData());
+    }
+    QVERIFY(kelvane.signalAndWait(SIGTERM) && kelvane.exitCode() == 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Headless)

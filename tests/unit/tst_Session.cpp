@@ -467,7 +467,8 @@ private Q_SLOTS:
     void oneConnection() {
         Bench b;
         b.greeting = record("  1.00");
-        QVERIFY(b.start(Shown + Print + "[Action]\nkey0=,,,ESCT,Tare,0\n"));
+        // Records of a fixed length without an end character, so that bytes before one would count.
+        QVERIFY(b.start(Shown + Print + "[Action]\nkey0=,,,ESCT,Tare,0\n[Gauge]\nstr_endchar=0\n"));
         WAIT_COMPARE(b.output(), QByteArray("1.00;g\r\n"));
         for (const int number : {1, 2, 3, 4, 5, 6}) {
             b.session.buttons().pressNumber(number);
@@ -486,11 +487,20 @@ private Q_SLOTS:
         b.session.cycleTimer().setInterval(CycleTimer::RunningInterval);
         WAIT_COMPARE(b.output(), QByteArray("1.00;g\r\n2.00;g\r\n"));
         QCOMPARE(b.connections, 1);
-        // The device ends it: the program goes offline and says why, in the user's language.
+        // The device ends it in the middle of a record: the program goes offline and says why, in
+        // the user's language.
+        b.send(record("  3.00").left(9));
+        QTest::qWait(500);
         b.device->disconnectFromHost();
         WAIT_COMPARE(b.view.statusText(),
                      text(TextKey::PortUnavailable) + u' ' + text(TextKey::LinkPeerClosed));
         QVERIFY(!b.session.connection().isOnline() && b.view.valueText() == u"Offline"_s);
+        // It tries again and is back by itself; the record begun before the loss is dropped, and
+        // the one the device sends on connecting arrives whole.
+        QVERIFY(b.session.connection().isReconnecting());
+        QTRY_COMPARE_WITH_TIMEOUT(b.connections, 2, 5000);
+        WAIT_COMPARE(b.output(), QByteArray("1.00;g\r\n2.00;g\r\n1.00;g\r\n"));
+        QVERIFY(b.session.connection().isOnline() && !b.session.connection().isReconnecting());
     }
     void deviceAnswer_data() {
         QTest::addColumn<QByteArray>("flag");

@@ -88,5 +88,9 @@ inline const QString EmptyHotkeyRow = QStringLiteral(",,,");
 // kelvane.ini: how long a record may take to arrive.
 inline const QString WaitSection = QStringLiteral("waittime");
 inline const QString WaitKey = QStringLiteral("m_waittime");
+// kelvane.ini: whether a link lost while online is tried again until the device is back (1, the
+// default) or stays offline (0).
+inline const QString LinkSection = QStringLiteral("link");
+inline const QString ReconnectKey = QStringLiteral("reconnect");
 
 } // namespace ConfigKeys

@@ -214,6 +214,8 @@ void ConfigurationFile::read(const QString& configurationPath, const QString& ke
 void ConfigurationFile::read(const IniDocument& file, const IniDocument& kelvaneIni, Settings& s) {
     s.recordWaitSeconds =
         leadingNumber(kelvaneIni.value(ConfigKeys::WaitSection, ConfigKeys::WaitKey, QStringLiteral("1")));
+    s.reconnect = leadingNumber(kelvaneIni.value(ConfigKeys::LinkSection, ConfigKeys::ReconnectKey,
+                                                 QStringLiteral("1"))) != 0.0;
     readApplications(file, s);
 
     const Reader in(file);

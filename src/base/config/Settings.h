@@ -159,10 +159,11 @@ struct Settings {
     QString objectPath;
     QString busCommand;
 
-    // Not in the configuration file: the file in use, and the time a record may take to arrive
-    // (from kelvane.ini).
+    // Not in the configuration file: the file in use, and from kelvane.ini the time a record may
+    // take to arrive and whether a lost link is tried again.
     QString configurationPath;
     double recordWaitSeconds = 0.0;
+    bool reconnect = true;
 
     bool isTcp() const { return !serialPort.value().has_value(); }
     // The name and program file of the selected application entry; empty when there is none.

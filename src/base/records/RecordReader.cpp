@@ -30,6 +30,11 @@ void RecordReader::abort() {
     }
 }
 
+void RecordReader::discardPartialRecord() {
+    m_left.clear();
+    m_tail.clear();
+}
+
 void RecordReader::discardOldData(QByteArray& buffer) {
     const bool fresh = !m_sinceLastRead.isValid() || m_sinceLastRead.elapsed() <= FreshDataMilliseconds;
     QByteArray pending;

@@ -19,6 +19,8 @@ public:
 
     // The program ends: a wait in progress returns at once, and so does every read after.
     void abort();
+    // The link was made anew: the start of a record kept from before belongs to no record now.
+    void discardPartialRecord();
 
     // Cuts value, sign and unit out of a record with the layout of settings.
     static Reading fieldsOf(const QByteArray& record, const Settings& settings);

@@ -28,6 +28,17 @@ ConnectionControl::ConnectionControl(const Settings& settings, MainView& view, S
     for (DeviceLink* link : {static_cast<DeviceLink*>(&m_serial), static_cast<DeviceLink*>(&m_tcp)}) {
         connect(link, &DeviceLink::linkLost, this, &ConnectionControl::onLinkLost);
     }
+    m_reconnect.setInterval(ReconnectIntervalMs);
+    connect(&m_reconnect, &QTimer::timeout, this, &ConnectionControl::tryReconnect);
+    connect(&m_tcp, &TcpLink::stateChanged, this, [this](TcpLink::State state) {
+        if (state != TcpLink::Connected) {
+            return;
+        }
+        m_tcpConnected = true;
+        if (m_reconnect.isActive()) {
+            restored();
+        }
+    });
 }
 
 bool ConnectionControl::openSerial() {
@@ -52,6 +63,11 @@ DeviceLink& ConnectionControl::link() {
 }
 
 void ConnectionControl::onLinkLost(LinkLoss cause) {
+    // A link that was up and online is tried again; a failed attempt is lost once more and keeps
+    // trying. A TCP/IP peer that never answered is not: the address may be wrong.
+    const bool wasUp = !m_settings.isTcp() || m_tcpConnected;
+    m_tcpConnected = false;
+    const bool tryAgain = m_settings.reconnect && ((m_online && wasUp) || m_reconnect.isActive());
     showOffline();
     const std::pair<LinkLoss, TextKey> causes[] = {{LinkLoss::PeerClosed, TextKey::LinkPeerClosed},
                                                    {LinkLoss::Refused, TextKey::LinkRefused},
@@ -64,6 +80,36 @@ void ConnectionControl::onLinkLost(LinkLoss cause) {
         }
     }
     m_status.setText(languageText(TextKey::PortUnavailable) + u' ' + languageText(why));
+    if (tryAgain && !m_reconnect.isActive()) {
+        m_reconnectAttempts = 0;
+        m_reconnect.start();
+    }
+}
+
+void ConnectionControl::tryReconnect() {
+    ++m_reconnectAttempts;
+    m_status.setText(languageText(TextKey::LinkReconnecting).arg(m_reconnectAttempts));
+    if (m_settings.isTcp()) {
+        // Success shows as the connected state, failure as another lost link.
+        m_tcp.open();
+    } else if (m_serial.portExists(m_serial.port()) && m_serial.open()) {
+        restored();
+    }
+}
+
+void ConnectionControl::restored() {
+    m_reconnect.stop();
+    // A record the device had begun before the loss is never glued to one after it.
+    link().received().clear();
+    showOnline(true);
+    m_status.setText(m_settings.isTcp() ? languageText(TextKey::DeviceActivated) +
+                                              QStringLiteral(" TCP/IP ") + QString::number(m_tcp.state())
+                                        : serialPortStatus());
+    Q_EMIT linkRestored();
+}
+
+void ConnectionControl::stopReconnecting() {
+    m_reconnect.stop();
 }
 
 QString ConnectionControl::serialPortStatus() const {
@@ -95,6 +141,7 @@ void ConnectionControl::showOnlineAtStartup() {
 }
 
 void ConnectionControl::connectSocket() {
+    stopReconnecting();
     m_tcp.setPeer(m_settings.host.trimmed(), m_settings.tcpPort.valueOr(0));
     m_tcp.open();
     QCoreApplication::processEvents();
@@ -103,6 +150,7 @@ void ConnectionControl::connectSocket() {
 }
 
 bool ConnectionControl::openAtStartup() {
+    stopReconnecting();
     const bool assignedPortExists = portExists(m_serial.port());
     if (m_settings.serialPort.text() != QLatin1String("TCP/IP") && !assignedPortExists) {
         return true;
@@ -127,6 +175,7 @@ bool ConnectionControl::openAtStartup() {
 }
 
 void ConnectionControl::applySettings() {
+    stopReconnecting();
     if (portExists(m_serial.port()) && m_serial.isOpen()) {
         m_serial.close();
     }
@@ -149,6 +198,7 @@ void ConnectionControl::applySettings() {
 }
 
 void ConnectionControl::reopen() {
+    stopReconnecting();
     if (m_settings.isTcp()) {
         connectSocket();
     } else {
@@ -169,6 +219,7 @@ void ConnectionControl::reopen() {
 }
 
 void ConnectionControl::goOffline() {
+    stopReconnecting();
     showOffline();
     if (m_settings.isTcp()) {
         m_tcp.close();
@@ -183,6 +234,7 @@ void ConnectionControl::goOffline() {
 }
 
 void ConnectionControl::goOnline() {
+    stopReconnecting();
     if (m_settings.isTcp()) {
         connectSocket();
     } else {
@@ -197,6 +249,7 @@ void ConnectionControl::goOnline() {
 }
 
 void ConnectionControl::reopenForCommand() {
+    stopReconnecting();
     if (m_serial.isOpen()) {
         m_serial.close();
         showOffline();
@@ -251,6 +304,7 @@ QByteArray ConnectionControl::waitForAnswerLine() {
 }
 
 void ConnectionControl::closeForShutdown() {
+    stopReconnecting();
     m_tcp.close();
     const auto closed = [this] {
         return m_tcp.state() == TcpLink::Closed || m_tcp.state() == TcpLink::Closing;

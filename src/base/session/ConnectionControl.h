@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class Dialogs;
 class MainView;
@@ -63,11 +64,23 @@ public:
 
     bool portExists(int portNumber) const { return m_serial.portExists(portNumber); }
 
+    static constexpr int ReconnectIntervalMs = 2000;
+    // Whether a lost link is being tried again.
+    bool isReconnecting() const { return m_reconnect.isActive(); }
+
+Q_SIGNALS:
+    // The link came back by itself; what was received before the loss is gone.
+    void linkRestored();
+
 private:
     // Opens the serial port; a user without access to its device is told which group grants it.
     bool openSerial();
     QString serialPortStatus() const;
     void onLinkLost(LinkLoss cause);
+    void tryReconnect();
+    void restored();
+    // The user or the start-up decides about the link from now on.
+    void stopReconnecting();
 
     const Settings& m_settings;
     MainView& m_view;
@@ -77,4 +90,7 @@ private:
     TcpLink m_tcp;
     bool m_online = false;
     int m_accessReportedPort = 0;
+    bool m_tcpConnected = false;
+    QTimer m_reconnect;
+    int m_reconnectAttempts = 0;
 };

@@ -60,6 +60,9 @@ public:
 
     static QString protocolPath();
 
+    // The link came back after a loss: a record begun before it is dropped.
+    void discardPartialRecord() { m_reader.discardPartialRecord(); }
+
 Q_SIGNALS:
     // A value was taken for delivery, or refused where it was to be taken.
     void valueTaken(const TakenValue& value);

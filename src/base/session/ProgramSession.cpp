@@ -25,6 +25,8 @@ ProgramSession::ProgramSession(MainView& view, Dialogs& dialogs, const Desktop& 
     QObject::connect(&m_buttons, &MainButtons::answerReceived, &m_cycle, &MainCycle::deliverAnswer);
     QObject::connect(&m_cycle, &MainCycle::valuesChanged, &m_publisher, &ValuePublisher::publishChanges);
     QObject::connect(&m_cycle, &MainCycle::valueTaken, &m_series, &ValueSeries::add);
+    QObject::connect(&m_connection, &ConnectionControl::linkRestored, &m_cycle,
+                     &MainCycle::discardPartialRecord);
     QObject::connect(&m_cycle, &MainCycle::quitRequested, &m_controller, &ProgramController::quit);
     QObject::connect(&m_publisher, &ValuePublisher::buttonRequested, &m_buttons, &MainButtons::pressNumber);
     QObject::connect(&m_controller, &ProgramController::shutdownStarted, &m_cycle, &MainCycle::end);

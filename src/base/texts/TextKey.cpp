@@ -38,6 +38,7 @@ constexpr std::array<Entry, TextKeyCount> Keys = {{
     {TextKey::LinkDeviceRemoved, "TextGeraetEntfernt"},
     {TextKey::LinkFailed, "TextVerbindungGestoert"},
     {TextKey::PortAccessDenied, "TextKeinZugriffAufSchnittstelle"},
+    {TextKey::LinkReconnecting, "TextVerbindungNeuerVersuch"},
     {TextKey::DeviceTimeout, "TextSchnittstellentimeout"},
     {TextKey::TimerActiveFrom, "TextTimerAktivStart"},
     {TextKey::TimerStopped, "TextTimerGestoppt"},

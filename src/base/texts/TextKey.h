@@ -39,6 +39,8 @@ enum class TextKey {
     LinkFailed,
     // A serial port (COM%1, device %2) this user may not open, and the group (%3) that may.
     PortAccessDenied,
+    // A lost link tried again, the attempt (%1).
+    LinkReconnecting,
     DeviceTimeout,
     TimerActiveFrom,
     TimerStopped,

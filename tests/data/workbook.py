@@ -1,7 +1,7 @@
 # "make PATH SNIPPET" builds a workbook with openpyxl. The snippet sees wb and ws (sheet "Tabelle1"),
 # sheet(rows) and inline(ref, text) for parts written by hand, and may set shared (text goes into a
-# shared string table, as the spreadsheet program keeps it), raw (part -> content), drop (parts left
-# out) and damage (parts whose stored bytes get one byte flipped). "dump PATH PART" prints one line
+# shared string table, as the spreadsheet program keeps it), chain (the cells a calculation chain
+# lists, as the spreadsheet program keeps one), raw (part -> content), drop (parts left out) and damage (parts whose stored bytes get one byte flipped). "dump PATH PART" prints one line
 # each: "dimension REF ROW=SPANS..." of PART, "entry NAME METHOD CRC DIGEST" of the stored bytes of
 # every zip entry, "SHEET!A1|kind|value[|bold]" of every cell.
 import hashlib, re, struct, sys, zipfile, openpyxl
@@ -36,7 +36,7 @@ def inline(ref, text):
 wb = openpyxl.Workbook()
 ws = wb.active
 ws.title = 'Tabelle1'
-shared, raw, drop, damage = False, {}, set(), set()
+shared, chain, raw, drop, damage = False, [], {}, set(), set()
 exec(sys.argv[3])
 wb.save(path)
 with zipfile.ZipFile(path) as z:
@@ -56,6 +56,16 @@ if shared:
         elif item.filename in ends:
             raw[item.filename] = data.decode().replace(*ends[item.filename])
     raw.setdefault('xl/sharedStrings.xml', '<sst %s>%s</sst>' % (NS, ''.join('<si>%s</si>' % s for s in strings)))
+if chain:
+    parts_by_name = {i.filename: d for i, d in parts}
+    raw['[Content_Types].xml'] = raw.get('[Content_Types].xml', parts_by_name['[Content_Types].xml'].decode()).replace(
+        '</Types>', '<Override PartName="/xl/calcChain.xml" ContentType="application/'
+        'vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml"/></Types>')
+    raw['xl/_rels/workbook.xml.rels'] = raw.get('xl/_rels/workbook.xml.rels',
+                                                parts_by_name['xl/_rels/workbook.xml.rels'].decode()).replace(
+        '</Relationships>', '<Relationship Id="rIdC" Target="calcChain.xml" Type='
+        '"http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain"/></Relationships>')
+    raw['xl/calcChain.xml'] = '<calcChain %s>%s</calcChain>' % (NS, ''.join('<c r="%s" i="1"/>' % r for r in chain))
 with zipfile.ZipFile(path, 'w') as z:
     for item, data in parts:
         if item.filename not in drop:

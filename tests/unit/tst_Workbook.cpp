@@ -1,4 +1,5 @@
 #include "base/delivery/Workbook.h"
+#include "base/delivery/ZipPackage.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -14,6 +15,8 @@
 #include <unistd.h>
 
 using Error = Workbook::Error;
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -180,6 +183,57 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 1);
         QVERIFY2(changed.first().startsWith(QLatin1String("entry xl/worksheets/sheet")),
                  qPrintable(changed.first()));
+    }
+
+    // A formula that a row overwrites must not stay in the calculation chain, or the spreadsheet
+    // program reports the file as damaged: the chain goes with its relationship and content type.
+    // A chain whose formulas stay is left alone.
+    void calculationChain_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("dropped");
+        const QString formulaInB2 = QStringLiteral(
+            "chain = ['B2']\nraw['xl/worksheets/sheet1.xml'] = sheet('<row r=\"1\">' + inline('A1', 'a') + "
+            "'</row><row r=\"2\"><c r=\"B2\"><f>1+1</f><v>2</v></c></row>')");
+        QTest::newRow("formula overwritten") << formulaInB2 << true;
+        QTest::newRow("formula kept")
+            << formulaInB2 + QStringLiteral("\nraw['xl/worksheets/sheet1.xml'] = "
+                                            "raw['xl/worksheets/sheet1.xml'].replace("
+                                            "'<c r=\"B2\">', inline('A2', 'b') + '<c r=\"B2\">')")
+            << false;
+    }
+
+    void calculationChain() {
+        QFETCH(QString, setup);
+        QFETCH(bool, dropped);
+        const QString path = newPath();
+        QVERIFY2(make(path, setup), qPrintable(m_error));
+        const QStringList before = dump(path);
+        const Workbook::Result result = Workbook::appendRow(path, Sheet, {"x", "7"}, QLocale::c());
+        QVERIFY2(result.ok(), qPrintable(result.detail));
+        QCOMPARE(result.row, dropped ? 2 : 3);
+        const QStringList after = dump(path);
+        QVERIFY2(!after.isEmpty(), qPrintable(m_error));
+        QCOMPARE(linesOf(after, Sheet + u'!').contains(u"B2|int|7"_s), dropped);
+        ZipPackage package;
+        QCOMPARE(package.open(TestFiles::read(path)), ZipPackage::Status::Ok);
+        const auto part = [&package](const char* name) {
+            const auto index = package.find(QLatin1StringView(name));
+            return index ? package.read(*index).value_or(QByteArray()) : QByteArray();
+        };
+        QCOMPARE(part("xl/calcChain.xml").isEmpty(), dropped);
+        QCOMPARE(part("xl/_rels/workbook.xml.rels").contains("calcChain"), !dropped);
+        QCOMPARE(part("[Content_Types].xml").contains("calcChain"), !dropped);
+        // The relationships and content types are all there but the chain's.
+        QVERIFY(part("xl/_rels/workbook.xml.rels").contains("worksheets/sheet1.xml"));
+        QVERIFY(part("[Content_Types].xml").contains("/xl/worksheets/sheet1.xml"));
+        const QStringList entries = after.filter(QRegularExpression(u"^entry (?!xl/worksheets/)"_s));
+        QCOMPARE(entries.size(), before.filter(QRegularExpression(u"^entry (?!xl/worksheets/)"_s)).size() -
+                                     (dropped ? 1 : 0));
+        for (const QString& entry : entries) {
+            const bool rewritten = entry.startsWith(u"entry xl/_rels/workbook.xml.rels "_s) ||
+                                   entry.startsWith(u"entry [Content_Types].xml "_s);
+            QVERIFY2(before.contains(entry) == !(dropped && rewritten), qPrintable(entry));
+        }
     }
 
     void faults_data() {

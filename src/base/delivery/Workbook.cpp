@@ -13,6 +13,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <sstream>
+#include <vector>
 
 namespace {
 
@@ -73,6 +76,29 @@ bool typeIs(const QString& type, const char* kind) {
     return type.endsWith(QLatin1Char('/') + QLatin1String(kind));
 }
 
+// A part rewritten after a change of its elements, with its XML declaration.
+std::optional<QByteArray> withoutElements(const QByteArray& xml, const char* name,
+                                          const std::function<bool(pugi::xml_node)>& goes) {
+    pugi::xml_document document;
+    if (!document.load_buffer(xml.constData(), std::size_t(xml.size()),
+                              pugi::parse_default | pugi::parse_declaration, pugi::encoding_auto)) {
+        return std::nullopt;
+    }
+    std::vector<pugi::xml_node> gone;
+    for (pugi::xml_node node = document.document_element().first_child(); node; node = node.next_sibling()) {
+        if (node.type() == pugi::node_element && localName(node.name()) == QLatin1String(name) &&
+            goes(node)) {
+            gone.push_back(node);
+        }
+    }
+    for (const pugi::xml_node node : gone) {
+        document.document_element().remove_child(node);
+    }
+    std::ostringstream out;
+    document.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return QByteArray::fromStdString(out.str());
+}
+
 } // namespace
 
 struct Workbook::Private {
@@ -121,6 +147,53 @@ struct Workbook::Private {
             }
         }
         return QStringLiteral("xl/workbook.xml");
+    }
+
+    // A formula overwritten keeps its entry in the calculation chain, which the spreadsheet
+    // program then reports as damage. The chain is only a record of the order of calculation: it
+    // goes, with its relationship and content type, and the program builds it anew.
+    bool dropCalculationChain(ZipPackage::Changes& changes) const {
+        const QString workbook = workbookPart();
+        const QString relationshipsPart = relationshipsPartOf(workbook);
+        const std::optional<std::uint64_t> relationshipsIndex = package.find(relationshipsPart);
+        const std::optional<QByteArray> relationships = readPart(relationshipsPart);
+        if (!relationshipsIndex || !relationships) {
+            return true;
+        }
+        QString chain;
+        const auto isChain = [&](pugi::xml_node node) {
+            if (!typeIs(QString::fromUtf8(node.attribute("Type").value()), "calcChain")) {
+                return false;
+            }
+            chain = resolveTarget(folderOf(workbook), QString::fromUtf8(node.attribute("Target").value()));
+            return true;
+        };
+        std::optional<QByteArray> rewritten = withoutElements(*relationships, "Relationship", isChain);
+        if (!rewritten) {
+            return false;
+        }
+        if (chain.isEmpty()) {
+            return true;
+        }
+        changes[*relationshipsIndex] = std::move(rewritten);
+        if (const std::optional<std::uint64_t> chainIndex = package.find(chain)) {
+            changes[*chainIndex] = std::nullopt;
+        }
+        const QString contentTypesPart = QStringLiteral("[Content_Types].xml");
+        const std::optional<std::uint64_t> typesIndex = package.find(contentTypesPart);
+        const std::optional<QByteArray> types = readPart(contentTypesPart);
+        if (typesIndex && types) {
+            const QString partName = u'/' + chain;
+            rewritten = withoutElements(*types, "Override", [&partName](pugi::xml_node node) {
+                return QString::fromUtf8(node.attribute("PartName").value())
+                           .compare(partName, Qt::CaseInsensitive) == 0;
+            });
+            if (!rewritten) {
+                return false;
+            }
+            changes[*typesIndex] = std::move(rewritten);
+        }
+        return true;
     }
 };
 
@@ -293,9 +366,12 @@ Workbook::Error Workbook::save() {
     if (!d->sheet.isModified()) {
         return Error::None;
     }
+    ZipPackage::Changes changes{{d->sheetIndex, d->sheet.save()}};
+    if (d->sheet.replacedFormula() && !d->dropCalculationChain(changes)) {
+        return fail(Error::CorruptPackage, QStringLiteral("the workbook's relationships are malformed"));
+    }
     QString reason;
-    const std::optional<QByteArray> package =
-        d->package.withReplacedEntry(d->sheetIndex, d->sheet.save(), &reason);
+    const std::optional<QByteArray> package = d->package.withChanges(changes, &reason);
     if (!package) {
         return fail(Error::WriteFailed, QStringLiteral("cannot build the new workbook: %1").arg(reason));
     }

@@ -459,6 +459,7 @@ pugi::xml_node WorksheetXml::cellElement(pugi::xml_node rowNode, int row, int co
         lastCell = cell;
     }
     if (existing) {
+        m_replacedFormula = m_replacedFormula || bool(childElement(existing, "f"));
         removeAttributesExcept(existing, {"r", "s"});
         while (existing.first_child()) {
             existing.remove_child(existing.first_child());

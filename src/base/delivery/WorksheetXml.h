@@ -42,6 +42,8 @@ public:
     static std::string formatNumber(double value);
 
     bool isModified() const { return m_modified; }
+    // Whether a cell written held a formula, which the calculation chain may still list.
+    bool replacedFormula() const { return m_replacedFormula; }
     QByteArray save() const;
 
     // For each shared string of a shared string table part, whether it is empty or blank;
@@ -78,4 +80,5 @@ private:
     // Indexed by row: true where column A holds something that is not blank.
     std::vector<bool> m_filled;
     bool m_modified = false;
+    bool m_replacedFormula = false;
 };

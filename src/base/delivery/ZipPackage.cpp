@@ -130,6 +130,10 @@ std::optional<QByteArray> ZipPackage::read(std::uint64_t index) const {
 
 std::optional<QByteArray> ZipPackage::withReplacedEntry(std::uint64_t index, const QByteArray& contents,
                                                         QString* error) const {
+    return withChanges({{index, contents}}, error);
+}
+
+std::optional<QByteArray> ZipPackage::withChanges(const Changes& changes, QString* error) const {
     auto fail = [error](const QString& reason) -> std::optional<QByteArray> {
         if (error) {
             *error = reason;
@@ -162,19 +166,30 @@ std::optional<QByteArray> ZipPackage::withReplacedEntry(std::uint64_t index, con
     // Both the archive and this function hold the source now; ours outlives zip_close.
     zip_source_keep(target.get());
 
-    SourcePtr data(zip_source_buffer(archive.get(), contents.constData(), zip_uint64_t(contents.size()), 0));
-    if (!data) {
-        return fail(archiveError(archive.get()));
-    }
-    if (zip_file_replace(archive.get(), index, data.get(), 0) != 0) {
-        return fail(archiveError(archive.get()));
-    }
-    (void)data.release();
-    // libzip deflates at the highest level by default; zlib's usual level is several times
-    // faster on worksheet XML and costs only a few percent in size. The level is given with the
-    // default method because libzip 1.7 ignores it when the method equals the entry's old one.
-    if (zip_set_file_compression(archive.get(), index, ZIP_CM_DEFAULT, DeflateLevel) != 0) {
-        return fail(archiveError(archive.get()));
+    for (const auto& [index, contents] : changes) {
+        if (!contents) {
+            if (zip_delete(archive.get(), index) != 0) {
+                return fail(archiveError(archive.get()));
+            }
+            continue;
+        }
+        // The contents outlive zip_close, which reads them.
+        SourcePtr data(
+            zip_source_buffer(archive.get(), contents->constData(), zip_uint64_t(contents->size()), 0));
+        if (!data) {
+            return fail(archiveError(archive.get()));
+        }
+        if (zip_file_replace(archive.get(), index, data.get(), 0) != 0) {
+            return fail(archiveError(archive.get()));
+        }
+        (void)data.release();
+        // libzip deflates at the highest level by default; zlib's usual level is several times
+        // faster on worksheet XML and costs only a few percent in size. The level is given with
+        // the default method because libzip 1.7 ignores it when the method equals the entry's
+        // old one.
+        if (zip_set_file_compression(archive.get(), index, ZIP_CM_DEFAULT, DeflateLevel) != 0) {
+            return fail(archiveError(archive.get()));
+        }
     }
     if (zip_close(archive.get()) != 0) {
         return fail(archiveError(archive.get()));

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -33,6 +34,10 @@ public:
     // in error when libzip cannot build it. The package itself is left as it was.
     std::optional<QByteArray> withReplacedEntry(std::uint64_t index, const QByteArray& contents,
                                                 QString* error) const;
+    // The same for several entries: each index maps to its new contents, or to nullopt for an
+    // entry that goes.
+    using Changes = std::map<std::uint64_t, std::optional<QByteArray>>;
+    std::optional<QByteArray> withChanges(const Changes& changes, QString* error) const;
 
     QString lastError() const { return m_lastError; }
 

@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
+  # fuzzing: clang with libFuzzer and its sanitizer runtimes
+  clang libfuzzer-14-dev libclang-rt-14-dev
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins
   libqt6sql6-sqlite libqt6sql6-psql libqt6svg6

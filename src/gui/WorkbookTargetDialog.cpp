@@ -2,6 +2,7 @@
 
 #include "base/config/Settings.h"
 
+#include <QLabel>
 #include <QLineEdit>
 
 WorkbookTargetDialog::WorkbookTargetDialog(Settings& settings, Dialogs& dialogs, QWidget* parent)
@@ -11,6 +12,11 @@ WorkbookTargetDialog::WorkbookTargetDialog(Settings& settings, Dialogs& dialogs,
                         QStringLiteral("Excel-Dateien (*.xlsx *.xlsm);;Alle Dateien (*)")},
                        parent) {
     pathBox()->setText(settings.workbookPath);
+    auto* sheet =
+        new QLabel(QStringLiteral("Tabellenblatt: %1 (kelvane.ini)").arg(settings.workbookSheet), this);
+    sheet->setObjectName(QStringLiteral("sheetLabel"));
+    sheet->setTextFormat(Qt::PlainText);
+    addBelowPath(sheet);
 }
 
 void WorkbookTargetDialog::store(Settings& settings) {

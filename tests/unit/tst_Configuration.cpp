@@ -79,6 +79,11 @@ const QHash<QString, std::function<QString(const QString&)>> Readers = {
         const auto limit = SettingText::activeLimit(SettingText::number(t));
         return limit ? QString::number(*limit) : QStringLiteral("off"); }},
     FIELD(recordWait, "[waittime]\nm_waittime=", s.recordWaitSeconds),
+    FIELD(reconnect, "[link]\nreconnect=", s.reconnect),
+    {"sheet", [](const QString& t) -> QString {
+        Settings s;
+        ConfigurationFile::read(IniDocument(), IniDocument::fromBytes("[workbook]\nsheet=" + t.toUtf8()), s);
+        return s.workbookSheet; }},
     FIELD(unloading, "[Entlastung]\nentlastung=", s.waitForUnloading),
     FIELD(standstill, "[Stillstand]\nstillstand=", s.requireStandstill),
     FIELD(valueFirst, "[Gauge]\nmw_start=", s.value.first),
@@ -150,6 +155,8 @@ const struct { const char* reader; std::vector<std::pair<const char*, const char
     // that is no value keeps the field.
     {"recordWait", {{"2.5", "2.5"}, {" +3s", "3"}, {"-", "0"}, {"-2", "-2"}, {".5", "0.5"}, {"1 5", "1"},
         {"1,5", "1"}, {"abc", "0"}}},
+    {"reconnect", {{"0", "0"}, {"1", "1"}, {"", "1"}, {" No", "0"}, {"OFF", "0"}, {"false", "0"}, {"yes", "1"}}},
+    {"sheet", {{"Sheet1", "Sheet1"}, {" Daten ", "Daten"}, {"", "Tabelle1"}}},
     {"unloading", {{"True", "1"}, {"wahr", "1"}, {"VRAI", "1"}, {"Vero", "1"}, {"verdadero", "1"},
         {"Waar", "1"}, {"-1", "1"}, {"2.5", "1"}, {"maybe", "0"}, {"", "0"}}},
     {"standstill", {{"False", "0"}, {"falsch", "0"}, {"FAUX", "0"}, {"Falso", "0"}, {"Onwaar", "0"},

@@ -1,5 +1,9 @@
+#include "base/config/Settings.h"
 #include "base/delivery/Workbook.h"
+#include "base/delivery/WorkbookSink.h"
 #include "base/delivery/ZipPackage.h"
+#include "base/texts/LanguageTable.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -234,6 +238,27 @@ private Q_SLOTS:
                                    entry.startsWith(u"entry [Content_Types].xml "_s);
             QVERIFY2(before.contains(entry) == !(dropped && rewritten), qPrintable(entry));
         }
+    }
+
+    // The sink writes into the worksheet that kelvane.ini names; a missing one is named in the
+    // status, and nothing is written.
+    void sheetOfTheSettings() {
+        const QString path = newPath();
+        QVERIFY2(make(path, QStringLiteral("ws.title = 'Sheet1'; ws['A1'] = 'a'")), qPrintable(m_error));
+        LanguageTable::instance().load(TestFiles::sourceDataDir() + u"/language.ini"_s, u"ENGLISH"_s);
+        Settings settings;
+        settings.workbookPath = path;
+        ScriptedDialogs dialogs;
+        QStringList status;
+        WorkbookSink sink(settings, dialogs, [&status](const QString& text) { status << text; });
+        QVERIFY(!sink.deliver(u"x{TAB}"_s));
+        QCOMPARE(
+            status,
+            QStringList{u"The worksheet Tabelle1 is missing in %1 (set it in kelvane.ini)."_s.arg(path)});
+        settings.workbookSheet = u"Sheet1"_s;
+        QVERIFY(sink.deliver(u"x{TAB}7{TAB}"_s));
+        QCOMPARE(linesOf(dump(path), u"Sheet1!"_s), (QStringList{"A1|str|a", "A2|str|x", "B2|int|7"}));
+        QVERIFY(dialogs.messages.isEmpty() && status.size() == 1);
     }
 
     void faults_data() {

@@ -92,5 +92,9 @@ inline const QString WaitKey = QStringLiteral("m_waittime");
 // default) or stays offline (0).
 inline const QString LinkSection = QStringLiteral("link");
 inline const QString ReconnectKey = QStringLiteral("reconnect");
+// kelvane.ini: the worksheet that receives the rows of a workbook target.
+inline const QString WorkbookSection = QStringLiteral("workbook");
+inline const QString SheetKey = QStringLiteral("sheet");
+inline const QString DefaultSheet = QStringLiteral("Tabelle1");
 
 } // namespace ConfigKeys

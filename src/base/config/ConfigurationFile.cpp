@@ -214,8 +214,18 @@ void ConfigurationFile::read(const QString& configurationPath, const QString& ke
 void ConfigurationFile::read(const IniDocument& file, const IniDocument& kelvaneIni, Settings& s) {
     s.recordWaitSeconds =
         leadingNumber(kelvaneIni.value(ConfigKeys::WaitSection, ConfigKeys::WaitKey, QStringLiteral("1")));
-    s.reconnect = leadingNumber(kelvaneIni.value(ConfigKeys::LinkSection, ConfigKeys::ReconnectKey,
-                                                 QStringLiteral("1"))) != 0.0;
+    // Only a clear no switches it off.
+    const QString reconnect =
+        kelvaneIni.value(ConfigKeys::LinkSection, ConfigKeys::ReconnectKey, QStringLiteral("1")).trimmed();
+    s.reconnect = !QStringList{QStringLiteral("0"), QStringLiteral("no"), QStringLiteral("off"),
+                               QStringLiteral("false")}
+                       .contains(reconnect, Qt::CaseInsensitive);
+    s.workbookSheet =
+        kelvaneIni.value(ConfigKeys::WorkbookSection, ConfigKeys::SheetKey, ConfigKeys::DefaultSheet)
+            .trimmed();
+    if (s.workbookSheet.isEmpty()) {
+        s.workbookSheet = ConfigKeys::DefaultSheet;
+    }
     readApplications(file, s);
 
     const Reader in(file);

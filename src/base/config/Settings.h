@@ -160,10 +160,11 @@ struct Settings {
     QString busCommand;
 
     // Not in the configuration file: the file in use, and from kelvane.ini the time a record may
-    // take to arrive and whether a lost link is tried again.
+    // take to arrive, whether a lost link is tried again, and the worksheet of a workbook target.
     QString configurationPath;
     double recordWaitSeconds = 0.0;
     bool reconnect = true;
+    QString workbookSheet = QStringLiteral("Tabelle1");
 
     bool isTcp() const { return !serialPort.value().has_value(); }
     // The name and program file of the selected application entry; empty when there is none.

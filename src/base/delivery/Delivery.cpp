@@ -1,12 +1,15 @@
 #include "base/delivery/Delivery.h"
 
+#include "base/interfaces/MainView.h"
+
 #include "base/config/Settings.h"
 #include "base/delivery/PublishedValues.h"
 #include "base/interfaces/Dialogs.h"
 
 Delivery::Delivery(const Settings& settings, MainView& view, Dialogs& dialogs, PublishedValues& published)
     : m_settings(settings), m_dialogs(dialogs), m_published(published), m_textFile(settings, view),
-      m_workbook(settings, dialogs), m_database(settings) {}
+      m_workbook(settings, dialogs, [&view](const QString& text) { view.setStatusText(text); }),
+      m_database(settings) {}
 
 void Delivery::deliver(const QString& outputText) {
     m_dialogs.beep();

@@ -5,9 +5,10 @@
 #include "base/delivery/TargetPath.h"
 #include "base/delivery/Workbook.h"
 #include "base/interfaces/Dialogs.h"
+#include "base/texts/LanguageTable.h"
 
-WorkbookSink::WorkbookSink(const Settings& settings, Dialogs& dialogs)
-    : m_settings(settings), m_dialogs(dialogs) {}
+WorkbookSink::WorkbookSink(const Settings& settings, Dialogs& dialogs, StatusReport status)
+    : m_settings(settings), m_dialogs(dialogs), m_status(std::move(status)) {}
 
 bool WorkbookSink::deliver(const QString& outputText) {
     const QString& path = m_settings.workbookPath;
@@ -15,11 +16,15 @@ bool WorkbookSink::deliver(const QString& outputText) {
     const QStringList fields = outputText.contains(OutputTemplate::FieldSeparator)
                                    ? OutputTemplate::fields(outputText)
                                    : QStringList{outputText};
-    const Workbook::Result result = Workbook::appendRow(resolveTargetPath(path), SheetName, fields);
+    const Workbook::Result result =
+        Workbook::appendRow(resolveTargetPath(path), m_settings.workbookSheet, fields);
     switch (result.error) {
     case Workbook::Error::None:
         return true;
     case Workbook::Error::SheetMissing:
+        if (m_status) {
+            m_status(languageText(TextKey::WorkbookSheetMissing).arg(m_settings.workbookSheet, path));
+        }
         return false;
     default:
         // The workbook cannot be opened or saved: the user must look at the setting.

@@ -2,20 +2,23 @@
 
 #include "base/delivery/DeliverySink.h"
 
+#include <functional>
+
 class Dialogs;
 struct Settings;
 
-// Appends each output text as a row of the sheet "Tabelle1" of the workbook of the settings,
-// one field per column.
+// Appends each output text as a row of the worksheet of the settings (kelvane.ini) of the
+// workbook of the settings, one field per column. A missing worksheet is named in the status.
 class WorkbookSink : public DeliverySink {
 public:
-    static inline const QString SheetName = QStringLiteral("Tabelle1");
+    using StatusReport = std::function<void(const QString&)>;
 
-    WorkbookSink(const Settings& settings, Dialogs& dialogs);
+    WorkbookSink(const Settings& settings, Dialogs& dialogs, StatusReport status = {});
 
     bool deliver(const QString& outputText) override;
 
 private:
     const Settings& m_settings;
     Dialogs& m_dialogs;
+    StatusReport m_status;
 };

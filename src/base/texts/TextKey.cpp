@@ -39,6 +39,7 @@ constexpr std::array<Entry, TextKeyCount> Keys = {{
     {TextKey::LinkFailed, "TextVerbindungGestoert"},
     {TextKey::PortAccessDenied, "TextKeinZugriffAufSchnittstelle"},
     {TextKey::LinkReconnecting, "TextVerbindungNeuerVersuch"},
+    {TextKey::WorkbookSheetMissing, "TextTabellenblattFehlt"},
     {TextKey::DeviceTimeout, "TextSchnittstellentimeout"},
     {TextKey::TimerActiveFrom, "TextTimerAktivStart"},
     {TextKey::TimerStopped, "TextTimerGestoppt"},

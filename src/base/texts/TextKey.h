@@ -41,6 +41,8 @@ enum class TextKey {
     PortAccessDenied,
     // A lost link tried again, the attempt (%1).
     LinkReconnecting,
+    // A workbook without the worksheet (%1) of kelvane.ini, and the workbook (%2).
+    WorkbookSheetMissing,
     DeviceTimeout,
     TimerActiveFrom,
     TimerStopped,

@@ -130,6 +130,11 @@ private Q_SLOTS:
             << "raw['xl/worksheets/sheet1.xml'] = sheet('<row r=\"2\">' + inline('C2', 'kept') + "
                "inline('A2', ' ') + '</row><row r=\"1\">' + inline('A1', 'a') + '</row>')"
             << L{"x", "y"} << "C" << 2 << L{"A1|str|a", "A2|str|x", "B2|str|y", "C2|str|kept"} << "";
+        QTest::newRow("lower-case references")
+            << "raw['xl/worksheets/sheet1.xml'] = sheet('<row r=\"1\">' + inline('a1', 'a') + '</row><row "
+               "r=\"2\">' + "
+               "inline('a2', ' ') + inline('c2', 'kept') + '</row>')"
+            << L{"x", "y"} << "C" << 2 << L{"A1|str|a", "A2|str|x", "B2|str|y", "C2|str|kept"} << "";
         QTest::newRow("blank by entities, a leading blank no")
             << "raw['xl/worksheets/sheet1.xml'] = sheet('<row>' + inline(None, ' a') + '</row><row>' + "
                "inline(None, '&#x20;&#32;_x0020_') + '</row>')"

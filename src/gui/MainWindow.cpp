@@ -395,6 +395,10 @@ void MainWindow::setMenuCaption(Menu which, const QString& caption) {
     } else if (QAction* a = m_actions.value(which)) {
         a->setText(caption);
     }
+    // The captions follow a change of language; so does an open trend window.
+    if (which == Menu::Trend && m_trend) {
+        m_trend->applyTexts();
+    }
 }
 
 bool MainWindow::isMinimized() const {

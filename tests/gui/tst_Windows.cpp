@@ -487,6 +487,11 @@ void tst_Windows::trend() {
     QCOMPARE(TestFiles::read(csv).count('\n'), 7);
     QVERIFY(!QImage(png).isNull());
 
+    // A change of language reaches the open window.
+    b.dialogs.languageWindow = [&b] { LanguageFile::chooseLanguage(b.folder.path(), u"GERMAN"_s); };
+    b.perform(&b.window, u"languageAction"_s);
+    QTRY_COMPARE(trend->windowTitle(), u"Trend und Statistik"_s);
+
     b.perform(trend, u"clearButton;resetButton"_s);
     QTRY_COMPARE(points("acceptedSeries"), QString());
     QCOMPARE(figure(0), u"0"_s);

@@ -1,8 +1,10 @@
 #include "gui/TrendWindow.h"
 
+#include "base/config/ConfigKeys.h"
 #include "base/config/SettingText.h"
 #include "base/config/Settings.h"
 #include "base/files/AtomicFile.h"
+#include "base/files/IniFile.h"
 #include "base/files/ProgramDirectory.h"
 #include "base/interfaces/Dialogs.h"
 #include "base/statistics/SeriesCsv.h"
@@ -107,7 +109,7 @@ TrendWindow::TrendWindow(ValueSeries& series, const Settings& settings, Dialogs&
     m_pointsLabel = new QLabel(this);
     m_pointsBox = new QSpinBox(this);
     m_pointsBox->setObjectName(QStringLiteral("pointsBox"));
-    m_pointsBox->setRange(10, ValueSeries::MaximumCapacity);
+    m_pointsBox->setRange(Settings::MinimumTrendPoints, Settings::MaximumTrendPoints);
     m_pointsBox->setValue(m_series.capacity());
     m_pointsLabel->setBuddy(m_pointsBox);
     const auto button = [this](const char* name) {
@@ -139,7 +141,7 @@ TrendWindow::TrendWindow(ValueSeries& series, const Settings& settings, Dialogs&
     connect(&m_redrawTimer, &QTimer::timeout, this, &TrendWindow::redraw);
     connect(&m_series, &ValueSeries::pointsChanged, this, &TrendWindow::scheduleRedraw);
     connect(&m_series, &ValueSeries::statisticsChanged, this, &TrendWindow::scheduleRedraw);
-    connect(m_pointsBox, &QSpinBox::valueChanged, &m_series, &ValueSeries::setCapacity);
+    connect(m_pointsBox, &QSpinBox::valueChanged, this, &TrendWindow::setPointsShown);
     connect(m_pauseButton, &QPushButton::clicked, this, &TrendWindow::togglePause);
     connect(m_clearButton, &QPushButton::clicked, &m_series, &ValueSeries::clearPoints);
     connect(m_resetButton, &QPushButton::clicked, &m_series, &ValueSeries::resetStatistics);
@@ -174,6 +176,13 @@ void TrendWindow::applyTexts() {
     m_pngButton->setText(languageText(TextKey::TrendSavePng));
     m_resetButton->setText(languageText(TextKey::StatisticsReset));
     redraw();
+}
+
+void TrendWindow::setPointsShown(int count) {
+    m_series.setCapacity(count);
+    // Kept for the next start, beside the program's other settings of this machine.
+    IniFile::write(ProgramDirectory::file(QStringLiteral("kelvane.ini")), ConfigKeys::TrendSection,
+                   ConfigKeys::TrendPointsKey, QString::number(count));
 }
 
 void TrendWindow::scheduleRedraw() {

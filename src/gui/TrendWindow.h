@@ -34,6 +34,7 @@ public:
     bool isPaused() const { return m_paused; }
 
 private:
+    void setPointsShown(int count);
     void scheduleRedraw();
     void redraw();
     void redrawChart();

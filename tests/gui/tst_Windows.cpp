@@ -2,6 +2,7 @@
 // settings and the main window, the setup assistant's chain, and the main window's menus, buttons
 // and shutdown with a device played on loopback TCP and serial ports made by socat.
 
+#include "base/files/IniFile.h"
 #include "base/records/RecordText.h"
 #include "base/session/ProgramSession.h"
 #include "base/statistics/SeriesCsv.h"
@@ -486,6 +487,13 @@ void tst_Windows::trend() {
     QCOMPARE(TestFiles::read(csv), SeriesCsv::write(b.session.series().points()));
     QCOMPARE(TestFiles::read(csv).count('\n'), 7);
     QVERIFY(!QImage(png).isNull());
+
+    // How many values are shown is kept in kelvane.ini and comes back with the next load.
+    part<QSpinBox>(trend, u"pointsBox"_s)->setValue(20);
+    QCOMPARE(IniFile::read(b.folder.file(u"kelvane.ini"_s), u"trend"_s, u"points"_s, {}), u"20"_s);
+    b.session.series().setCapacity(50);
+    b.session.controller().loadConfiguration(b.folder.file(u"standard.cfg"_s));
+    QCOMPARE(b.session.series().capacity(), 20);
 
     // A change of language reaches the open window.
     b.dialogs.languageWindow = [&b] { LanguageFile::chooseLanguage(b.folder.path(), u"GERMAN"_s); };

@@ -80,6 +80,7 @@ const QHash<QString, std::function<QString(const QString&)>> Readers = {
         return limit ? QString::number(*limit) : QStringLiteral("off"); }},
     FIELD(recordWait, "[waittime]\nm_waittime=", s.recordWaitSeconds),
     FIELD(reconnect, "[link]\nreconnect=", s.reconnect),
+    FIELD(trendPoints, "[trend]\npoints=", s.trendPoints),
     {"sheet", [](const QString& t) -> QString {
         Settings s;
         ConfigurationFile::read(IniDocument(), IniDocument::fromBytes("[workbook]\nsheet=" + t.toUtf8()), s);
@@ -156,6 +157,7 @@ const struct { const char* reader; std::vector<std::pair<const char*, const char
     {"recordWait", {{"2.5", "2.5"}, {" +3s", "3"}, {"-", "0"}, {"-2", "-2"}, {".5", "0.5"}, {"1 5", "1"},
         {"1,5", "1"}, {"abc", "0"}}},
     {"reconnect", {{"0", "0"}, {"1", "1"}, {"", "1"}, {" No", "0"}, {"OFF", "0"}, {"false", "0"}, {"yes", "1"}}},
+    {"trendPoints", {{"800", "800"}, {"", "500"}, {"3", "10"}, {"99999", "10000"}, {"x", "10"}}},
     {"sheet", {{"Sheet1", "Sheet1"}, {" Daten ", "Daten"}, {"", "Tabelle1"}}},
     {"unloading", {{"True", "1"}, {"wahr", "1"}, {"VRAI", "1"}, {"Vero", "1"}, {"verdadero", "1"},
         {"Waar", "1"}, {"-1", "1"}, {"2.5", "1"}, {"maybe", "0"}, {"", "0"}}},

@@ -96,5 +96,8 @@ inline const QString ReconnectKey = QStringLiteral("reconnect");
 inline const QString WorkbookSection = QStringLiteral("workbook");
 inline const QString SheetKey = QStringLiteral("sheet");
 inline const QString DefaultSheet = QStringLiteral("Tabelle1");
+// kelvane.ini: how many of the last values the trend keeps and shows.
+inline const QString TrendSection = QStringLiteral("trend");
+inline const QString TrendPointsKey = QStringLiteral("points");
 
 } // namespace ConfigKeys

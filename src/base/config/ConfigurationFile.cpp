@@ -8,6 +8,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -226,6 +227,10 @@ void ConfigurationFile::read(const IniDocument& file, const IniDocument& kelvane
     if (s.workbookSheet.isEmpty()) {
         s.workbookSheet = ConfigKeys::DefaultSheet;
     }
+    const QString points = kelvaneIni.value(ConfigKeys::TrendSection, ConfigKeys::TrendPointsKey, {});
+    s.trendPoints =
+        std::clamp(static_cast<int>(leadingNumber(points.isEmpty() ? QStringLiteral("500") : points)),
+                   Settings::MinimumTrendPoints, Settings::MaximumTrendPoints);
     readApplications(file, s);
 
     const Reader in(file);

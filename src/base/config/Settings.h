@@ -165,6 +165,9 @@ struct Settings {
     double recordWaitSeconds = 0.0;
     bool reconnect = true;
     QString workbookSheet = QStringLiteral("Tabelle1");
+    static constexpr int MinimumTrendPoints = 10;
+    static constexpr int MaximumTrendPoints = 10000;
+    int trendPoints = 500;
 
     bool isTcp() const { return !serialPort.value().has_value(); }
     // The name and program file of the selected application entry; empty when there is none.

@@ -30,6 +30,8 @@ ProgramSession::ProgramSession(MainView& view, Dialogs& dialogs, const Desktop& 
     QObject::connect(&m_cycle, &MainCycle::quitRequested, &m_controller, &ProgramController::quit);
     QObject::connect(&m_publisher, &ValuePublisher::buttonRequested, &m_buttons, &MainButtons::pressNumber);
     QObject::connect(&m_controller, &ProgramController::shutdownStarted, &m_cycle, &MainCycle::end);
+    QObject::connect(&m_controller, &ProgramController::configurationLoaded, &m_series,
+                     [this] { m_series.setCapacity(m_settings.trendPoints); });
     QObject::connect(&m_controller, &ProgramController::configurationLoaded, &m_controller, [this] {
         if (m_desktop.windows) {
             m_targetWindow.findWindowByTitle();

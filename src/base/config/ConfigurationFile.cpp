@@ -229,7 +229,8 @@ void ConfigurationFile::read(const IniDocument& file, const IniDocument& kelvane
     }
     const QString points = kelvaneIni.value(ConfigKeys::TrendSection, ConfigKeys::TrendPointsKey, {});
     s.trendPoints =
-        std::clamp(static_cast<int>(leadingNumber(points.isEmpty() ? QStringLiteral("500") : points)),
+        std::clamp(static_cast<int>(leadingNumber(
+                       points.isEmpty() ? QString::number(Settings::DefaultTrendPoints) : points)),
                    Settings::MinimumTrendPoints, Settings::MaximumTrendPoints);
     readApplications(file, s);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/config/ConfigKeys.h"
 #include "base/config/ConfigValue.h"
 
 #include <QDate>
@@ -164,10 +165,11 @@ struct Settings {
     QString configurationPath;
     double recordWaitSeconds = 0.0;
     bool reconnect = true;
-    QString workbookSheet = QStringLiteral("Tabelle1");
+    QString workbookSheet = ConfigKeys::DefaultSheet;
     static constexpr int MinimumTrendPoints = 10;
+    static constexpr int DefaultTrendPoints = 500;
     static constexpr int MaximumTrendPoints = 10000;
-    int trendPoints = 500;
+    int trendPoints = DefaultTrendPoints;
 
     bool isTcp() const { return !serialPort.value().has_value(); }
     // The name and program file of the selected application entry; empty when there is none.

@@ -102,14 +102,18 @@ void ConnectionControl::restored() {
     // A record the device had begun before the loss is never glued to one after it.
     link().received().clear();
     showOnline(true);
-    m_status.setText(m_settings.isTcp() ? languageText(TextKey::DeviceActivated) +
-                                              QStringLiteral(" TCP/IP ") + QString::number(m_tcp.state())
-                                        : serialPortStatus());
+    m_status.setText(m_settings.isTcp() ? tcpStatus() : serialPortStatus());
     Q_EMIT linkRestored();
 }
 
 void ConnectionControl::stopReconnecting() {
     m_reconnect.stop();
+}
+
+// The socket's state is shown by its number.
+QString ConnectionControl::tcpStatus() const {
+    return languageText(TextKey::DeviceActivated) + QStringLiteral(" TCP/IP ") +
+           QString::number(m_tcp.state());
 }
 
 QString ConnectionControl::serialPortStatus() const {
@@ -145,8 +149,7 @@ void ConnectionControl::connectSocket() {
     m_tcp.setPeer(m_settings.host.trimmed(), m_settings.tcpPort.valueOr(0));
     m_tcp.open();
     QCoreApplication::processEvents();
-    m_status.setText(languageText(TextKey::DeviceActivated) + QStringLiteral(" TCP/IP ") +
-                     QString::number(m_tcp.state()));
+    m_status.setText(tcpStatus());
 }
 
 bool ConnectionControl::openAtStartup() {

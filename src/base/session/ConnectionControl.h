@@ -76,6 +76,7 @@ private:
     // Opens the serial port; a user without access to its device is told which group grants it.
     bool openSerial();
     QString serialPortStatus() const;
+    QString tcpStatus() const;
     void onLinkLost(LinkLoss cause);
     void tryReconnect();
     void restored();

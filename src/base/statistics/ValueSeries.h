@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/config/Settings.h"
 #include "base/statistics/RunningStatistics.h"
 #include "base/statistics/TakenValue.h"
 
@@ -14,8 +15,8 @@
 class ValueSeries : public QObject {
     Q_OBJECT
 public:
-    static constexpr int DefaultCapacity = 500;
-    static constexpr int MaximumCapacity = 10000;
+    static constexpr int DefaultCapacity = Settings::DefaultTrendPoints;
+    static constexpr int MaximumCapacity = Settings::MaximumTrendPoints;
 
     explicit ValueSeries(QObject* parent = nullptr);
 

@@ -4,6 +4,7 @@
 #include "base/files/IniFile.h"
 #include "base/session/ConnectionControl.h"
 #include "support/DeviceSimulator.h"
+#include "support/HeadlessProgram.h"
 #include "support/PostgresCluster.h"
 #include "support/PrivateBus.h"
 #include "support/ProcessRunner.h"
@@ -31,13 +32,7 @@ QString runTool(const QString& program, const QStringList& arguments) {
     return result.finished && result.exitCode == 0 ? QString::fromUtf8(result.output).trimmed() : QString();
 }
 
-// kelvane --headless with the folder as its program directory.
-struct Kelvane : ProcessRunner {
-    explicit Kelvane(const ProgramFolder& folder) : ProcessRunner(QStringLiteral("kelvane")) {
-        setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
-        setEnvironmentValue(QStringLiteral("DISPLAY"), QString());
-    }
-};
+using Kelvane = HeadlessProgram;
 
 } // namespace
 

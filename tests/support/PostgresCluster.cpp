@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTest>
 
 #include <unistd.h>
 
@@ -91,12 +92,17 @@ QString PostgresCluster::serverOptions() const {
         .arg(m_dir.path());
 }
 
-bool PostgresCluster::restart() {
-    return m_running && run(binary(QStringLiteral("pg_ctl")),
-                            {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")),
-                             QStringLiteral("-o"), serverOptions(), QStringLiteral("-l"),
-                             m_dir.filePath(QStringLiteral("log")), QStringLiteral("-m"),
-                             QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("restart")});
+bool PostgresCluster::restart(int pauseMs) {
+    const QString data = m_dir.filePath(QStringLiteral("data"));
+    if (!m_running || !run(binary(QStringLiteral("pg_ctl")),
+                           {QStringLiteral("-D"), data, QStringLiteral("-m"), QStringLiteral("fast"),
+                            QStringLiteral("-w"), QStringLiteral("stop")})) {
+        return false;
+    }
+    QTest::qWait(pauseMs);
+    return run(binary(QStringLiteral("pg_ctl")),
+               {QStringLiteral("-D"), data, QStringLiteral("-o"), serverOptions(), QStringLiteral("-l"),
+                m_dir.filePath(QStringLiteral("log")), QStringLiteral("-w"), QStringLiteral("start")});
 }
 
 QString PostgresCluster::url(const QString& database) const {

@@ -13,8 +13,9 @@ public:
 
     // False (with reason()) when no PostgreSQL server is installed or it does not start.
     bool start();
-    // Stops the server, which ends every connection, and starts it again on the same port.
-    bool restart();
+    // Stops the server, which ends every connection, and starts it again on the same port after
+    // pauseMs, during which events are processed.
+    bool restart(int pauseMs = 0);
     QString url(const QString& database = QStringLiteral("kelvane")) const;
     // Runs SQL through psql; returns its output, tuples only, fields separated by "|".
     QString psql(const QString& sql) const;

@@ -45,7 +45,8 @@ struct Bench {
     RecordingMainView view;
     ScriptedDialogs dialogs;
     PublishedValues published;
-    Delivery delivery{settings, view, dialogs, published};
+    QStringList status;
+    Delivery delivery{settings, view, [this](const QString& text) { status << text; }, dialogs, published};
 
     Bench(const QString& target, const QString& path) {
         settings.target = SettingText::target(target);
@@ -255,7 +256,7 @@ private Q_SLOTS:
                  target == QLatin1String("Text-Datei") ? path : QString());
         QCOMPARE(b.files(), (QStringList{"language.ini", "out.txt"}));
         // Without a keystroke sink keystroke targets only beep.
-        Delivery unwired(b.settings, b.view, b.dialogs, b.published);
+        Delivery unwired(b.settings, b.view, {}, b.dialogs, b.published);
         unwired.deliver(texts.first());
         QCOMPARE(b.dialogs.beeps, 3);
     }
@@ -314,7 +315,9 @@ private Q_SLOTS:
         QCOMPARE(error.isEmpty(), path != "none.db");
         // A lone first field goes into every table but one that requires a second.
         const bool writable = path == "lab.db" && table == b.settings.databaseTable && table != "n";
-        QCOMPARE(Database::insertRecord(b.folder.file(path), b.settings.databaseTable, {"9"}), writable);
+        QCOMPARE(Database::insertRecord(b.folder.file(path), b.settings.databaseTable, {"9"}) ==
+                     DeliveryProblem::None,
+                 writable);
     }
 
     // A database server keeps one connection from record to record, and a restart of the server

@@ -1,9 +1,7 @@
-#include "base/config/Settings.h"
+#include "base/delivery/DeliveryProblem.h"
 #include "base/delivery/Workbook.h"
 #include "base/delivery/WorkbookSink.h"
 #include "base/delivery/ZipPackage.h"
-#include "base/texts/LanguageTable.h"
-#include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -245,25 +243,37 @@ private Q_SLOTS:
         }
     }
 
-    // The sink writes into the worksheet that kelvane.ini names; a missing one is named in the
-    // status, and nothing is written.
-    void sheetOfTheSettings() {
+    // The sink leaves a workbook alone while another program has it open, and says which sheet
+    // it misses; the file keeps its bytes until the row can go in.
+    void sinkWaits_data() {
+        QTest::addColumn<QString>("beside"); // a file beside book.xlsx
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<int>("problem");
+        QTest::newRow("LibreOffice lock file") << ".~lock.book.xlsx#"
+                                               << "Tabelle1" << int(DeliveryProblem::OpenElsewhere);
+        QTest::newRow("Excel owner file") << "~$book.xlsx"
+                                          << "Tabelle1" << int(DeliveryProblem::OpenElsewhere);
+        QTest::newRow("another workbook's lock") << ".~lock.other.xlsx#"
+                                                 << "Tabelle1" << int(DeliveryProblem::None);
+        QTest::newRow("sheet missing") << ""
+                                       << "Sheet1" << int(DeliveryProblem::SheetMissing);
+    }
+
+    void sinkWaits() {
+        QFETCH(QString, beside);
+        QFETCH(QString, sheet);
         const QString path = newPath();
-        QVERIFY2(make(path, QStringLiteral("ws.title = 'Sheet1'; ws['A1'] = 'a'")), qPrintable(m_error));
-        LanguageTable::instance().load(TestFiles::sourceDataDir() + u"/language.ini"_s, u"ENGLISH"_s);
-        Settings settings;
-        settings.workbookPath = path;
-        ScriptedDialogs dialogs;
-        QStringList status;
-        WorkbookSink sink(settings, dialogs, [&status](const QString& text) { status << text; });
-        QVERIFY(!sink.deliver(u"x{TAB}"_s));
-        QCOMPARE(
-            status,
-            QStringList{u"The worksheet Tabelle1 is missing in %1 (set it in kelvane.ini)."_s.arg(path)});
-        settings.workbookSheet = u"Sheet1"_s;
-        QVERIFY(sink.deliver(u"x{TAB}7{TAB}"_s));
-        QCOMPARE(linesOf(dump(path), u"Sheet1!"_s), (QStringList{"A1|str|a", "A2|str|x", "B2|int|7"}));
-        QVERIFY(dialogs.messages.isEmpty() && status.size() == 1);
+        QVERIFY2(make(path, QStringLiteral("ws['A1'] = 'a'")), qPrintable(m_error));
+        const QString lock = QFileInfo(path).absoluteDir().filePath(beside);
+        QVERIFY(beside.isEmpty() || TestFiles::write(lock, "owner"));
+        const QByteArray before = TestFiles::read(path);
+        QTEST(int(WorkbookSink::append(path, sheet, u"x{TAB}7{TAB}"_s)), "problem");
+        if (QTest::currentDataTag() != "another workbook's lock"_L1) {
+            QCOMPARE(TestFiles::read(path), before);
+            QVERIFY(beside.isEmpty() || QFile::remove(lock));
+            QCOMPARE(WorkbookSink::append(path, Sheet, u"x{TAB}7{TAB}"_s), DeliveryProblem::None);
+        }
+        QCOMPARE(linesOf(dump(path), Sheet + u'!'), (QStringList{"A1|str|a", "A2|str|x", "B2|int|7"}));
     }
 
     void faults_data() {

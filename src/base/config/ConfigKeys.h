@@ -99,5 +99,8 @@ inline const QString DefaultSheet = QStringLiteral("Tabelle1");
 // kelvane.ini: how many of the last values the trend keeps and shows.
 inline const QString TrendSection = QStringLiteral("trend");
 inline const QString TrendPointsKey = QStringLiteral("points");
+// kelvane.ini: how many values may wait in the outbox for one target.
+inline const QString OutboxSection = QStringLiteral("outbox");
+inline const QString OutboxLimitKey = QStringLiteral("limit");
 
 } // namespace ConfigKeys

@@ -232,6 +232,9 @@ void ConfigurationFile::read(const IniDocument& file, const IniDocument& kelvane
         std::clamp(static_cast<int>(leadingNumber(
                        points.isEmpty() ? QString::number(Settings::DefaultTrendPoints) : points)),
                    Settings::MinimumTrendPoints, Settings::MaximumTrendPoints);
+    const QString limit = kelvaneIni.value(ConfigKeys::OutboxSection, ConfigKeys::OutboxLimitKey, {});
+    s.outboxLimit = limit.isEmpty() ? Settings::DefaultOutboxLimit
+                                    : static_cast<int>(std::clamp(leadingNumber(limit), 1.0, 1e8));
     readApplications(file, s);
 
     const Reader in(file);

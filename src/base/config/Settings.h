@@ -170,6 +170,8 @@ struct Settings {
     static constexpr int DefaultTrendPoints = 500;
     static constexpr int MaximumTrendPoints = 10000;
     int trendPoints = DefaultTrendPoints;
+    static constexpr int DefaultOutboxLimit = 100000;
+    int outboxLimit = DefaultOutboxLimit;
 
     bool isTcp() const { return !serialPort.value().has_value(); }
     // The name and program file of the selected application entry; empty when there is none.

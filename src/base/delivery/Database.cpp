@@ -13,11 +13,20 @@
 
 namespace {
 
-bool fail(QString* error, const QString& text) {
+DeliveryProblem fail(QString* error, const QString& text, DeliveryProblem problem) {
     if (error) {
         *error = text;
     }
-    return false;
+    return problem;
+}
+
+// SQLite's "database is locked" and "table is locked", with their extended codes. PostgreSQL's
+// codes have five characters and never match.
+bool isBusy(const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    bool number = false;
+    const int primary = code.toInt(&number) & 0xff;
+    return number && code.size() <= 4 && (primary == 5 || primary == 6);
 }
 
 struct Field {
@@ -26,8 +35,8 @@ struct Field {
 };
 
 // One attempt to add the row inside the open transaction, undone to its savepoint when the
-// database refuses it. The database's reason on failure.
-std::optional<QString> tryInsert(QSqlDatabase& db, const QString& table, const std::vector<Field>& fields) {
+// database refuses it. The database's error on failure.
+std::optional<QSqlError> tryInsert(QSqlDatabase& db, const QString& table, const std::vector<Field>& fields) {
     QStringList names;
     for (const Field& field : fields) {
         names.append(field.column);
@@ -39,7 +48,7 @@ std::optional<QString> tryInsert(QSqlDatabase& db, const QString& table, const s
                                    QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SAVEPOINT kelvane_row"))) {
-        return query.lastError().text();
+        return query.lastError();
     }
     bool added = query.prepare(statement);
     if (added) {
@@ -48,7 +57,7 @@ std::optional<QString> tryInsert(QSqlDatabase& db, const QString& table, const s
         }
         added = query.exec();
     }
-    const QString reason = query.lastError().text();
+    const QSqlError reason = query.lastError();
     query.finish();
     QSqlQuery(db).exec(added ? QStringLiteral("RELEASE SAVEPOINT kelvane_row")
                              : QStringLiteral("ROLLBACK TO SAVEPOINT kelvane_row"));
@@ -61,20 +70,24 @@ std::optional<QString> tryInsert(QSqlDatabase& db, const QString& table, const s
 // Adds the row; a field that its column refuses is left out and the row goes in with the others.
 // The refused field is the one whose removal lets the row in, or changes what the database
 // objects to; a reason that no single field causes (a missing value for a required column)
-// refuses the row.
-std::optional<QString> insertLeavingOutRefused(QSqlDatabase& db, const QString& table,
-                                               std::vector<Field> fields) {
-    std::optional<QString> reason = tryInsert(db, table, fields);
-    while (reason) {
+// refuses the row. A database that another program holds refuses nothing: it is not tried field
+// by field.
+std::optional<QSqlError> insertLeavingOutRefused(QSqlDatabase& db, const QString& table,
+                                                 std::vector<Field> fields) {
+    std::optional<QSqlError> reason = tryInsert(db, table, fields);
+    while (reason && !isBusy(*reason)) {
         std::optional<std::size_t> refused;
         for (std::size_t k = 0; k < fields.size(); ++k) {
             std::vector<Field> without = fields;
             without.erase(without.begin() + static_cast<std::ptrdiff_t>(k));
-            const std::optional<QString> other = tryInsert(db, table, without);
+            const std::optional<QSqlError> other = tryInsert(db, table, without);
             if (!other) {
                 return std::nullopt;
             }
-            if (*other != *reason && !refused) {
+            if (isBusy(*other)) {
+                return other;
+            }
+            if (other->text() != reason->text() && !refused) {
                 refused = k;
             }
         }
@@ -84,28 +97,46 @@ std::optional<QString> insertLeavingOutRefused(QSqlDatabase& db, const QString& 
         fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(*refused));
         reason = tryInsert(db, table, fields);
     }
-    return std::nullopt;
+    return reason;
+}
+
+// Why a statement failed: another program holds the database, the connection is gone, or the
+// database refuses what was asked.
+DeliveryProblem problemOf(const QSqlError& error, const DatabaseConnection& connection,
+                          DeliveryProblem refusal) {
+    if (isBusy(error)) {
+        return DeliveryProblem::Locked;
+    }
+    return connection.answers() ? refusal : DeliveryProblem::Unreachable;
 }
 
 } // namespace
 
 namespace Database {
 
-bool insertRecord(const QString& database, const QString& table, const QStringList& fields, QString* error) {
+DeliveryProblem insertRecord(const QString& database, const QString& table, const QStringList& fields,
+                             QString* error) {
     DatabaseConnection connection(database);
     return insertRecord(connection, table, fields, error);
 }
 
-bool insertRecord(const DatabaseConnection& connection, const QString& table, const QStringList& fields,
-                  QString* error) {
+DeliveryProblem insertRecord(const DatabaseConnection& connection, const QString& table,
+                             const QStringList& fields, QString* error) {
     if (!connection.isOpen()) {
-        return fail(error, connection.error());
+        return fail(error, connection.error(),
+                    connection.isMissing() ? DeliveryProblem::TargetMissing : DeliveryProblem::Unreachable);
     }
     QSqlDatabase db = connection.database();
-    const QSqlRecord columns = db.record(table);
-    if (columns.isEmpty()) {
-        return fail(error, QStringLiteral("the table %1 does not exist").arg(table));
+    const QString tableName = db.driver()->escapeIdentifier(table, QSqlDriver::TableName);
+    // A query rather than the driver's table lookup, which cannot tell a locked database from a
+    // missing table.
+    QSqlQuery columnsQuery(db);
+    if (!columnsQuery.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(tableName))) {
+        return fail(error, columnsQuery.lastError().text(),
+                    problemOf(columnsQuery.lastError(), connection, DeliveryProblem::TargetMissing));
     }
+    const QSqlRecord columns = columnsQuery.record();
+    columnsQuery.finish();
     std::vector<Field> row;
     for (int k = 0; k < fields.size() && k < columns.count(); ++k) {
         if (!fields.at(k).isEmpty()) {
@@ -114,23 +145,25 @@ bool insertRecord(const DatabaseConnection& connection, const QString& table, co
         }
     }
     if (!db.transaction()) {
-        return fail(error, db.lastError().text());
+        return fail(error, db.lastError().text(),
+                    problemOf(db.lastError(), connection, DeliveryProblem::Unreachable));
     }
-    const QString tableName = db.driver()->escapeIdentifier(table, QSqlDriver::TableName);
-    if (const std::optional<QString> reason = insertLeavingOutRefused(db, tableName, std::move(row))) {
+    if (const std::optional<QSqlError> reason = insertLeavingOutRefused(db, tableName, std::move(row))) {
         db.rollback();
-        return fail(error, *reason);
+        return fail(error, reason->text(), problemOf(*reason, connection, DeliveryProblem::Refused));
     }
     if (!db.commit()) {
-        return fail(error, db.lastError().text());
+        const QSqlError reason = db.lastError();
+        db.rollback();
+        return fail(error, reason.text(), problemOf(reason, connection, DeliveryProblem::Unreachable));
     }
-    return true;
+    return DeliveryProblem::None;
 }
 
 QStringList tableNames(const QString& database, QString* error) {
     const DatabaseConnection connection(database);
     if (!connection.isOpen()) {
-        fail(error, connection.error());
+        fail(error, connection.error(), DeliveryProblem::Unreachable);
         return {};
     }
     QStringList names;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/delivery/DeliveryProblem.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,13 +12,14 @@ class DatabaseConnection;
 namespace Database {
 
 // Inserts one record in its own transaction: field k goes into the table's column k, an empty
-// field or one that its column refuses is left out. False, with the reason in error, when
-// nothing was written.
-bool insertRecord(const QString& database, const QString& table, const QStringList& fields,
-                  QString* error = nullptr);
+// field or one that its column refuses is left out. Why nothing was written, with the database's
+// reason in error: no such file or table (TargetMissing), the record refused (Refused), another
+// program holds the database (Locked), or it cannot be reached (Unreachable).
+DeliveryProblem insertRecord(const QString& database, const QString& table, const QStringList& fields,
+                             QString* error = nullptr);
 // The same on a connection that stays open.
-bool insertRecord(const DatabaseConnection& connection, const QString& table, const QStringList& fields,
-                  QString* error = nullptr);
+DeliveryProblem insertRecord(const DatabaseConnection& connection, const QString& table,
+                             const QStringList& fields, QString* error = nullptr);
 
 // The table names of a database, without the engine's own tables.
 QStringList tableNames(const QString& database, QString* error = nullptr);

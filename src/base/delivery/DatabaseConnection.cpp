@@ -8,7 +8,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 
-DatabaseConnection::DatabaseConnection(const QString& database) : m_target(database) {
+DatabaseConnection::DatabaseConnection(const QString& database, Patience patience) : m_target(database) {
     static QAtomicInteger<int> counter;
     m_name = QStringLiteral("kelvane-delivery-%1").arg(counter.fetchAndAddRelaxed(1));
     QSqlDatabase db;
@@ -21,15 +21,19 @@ DatabaseConnection::DatabaseConnection(const QString& database) : m_target(datab
         db.setUserName(url.userName());
         db.setPassword(url.password());
         db.setDatabaseName(url.path().mid(1));
-        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        // libpq waits at least 2 s.
+        db.setConnectOptions(patience == Patience::Full ? QStringLiteral("connect_timeout=5")
+                                                        : QStringLiteral("connect_timeout=2"));
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(database);
         // A database locked by another program is waited for a while, not failed at once.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+        db.setConnectOptions(patience == Patience::Full ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000")
+                                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=100"));
     }
     if (!server && !QFileInfo(database).isFile()) {
         m_error = QStringLiteral("the database file %1 does not exist").arg(database);
+        m_missing = true;
         return;
     }
     m_open = db.open();

@@ -7,13 +7,20 @@
 // host:port/dbname"), from construction to destruction, removed from Qt's registry after.
 class DatabaseConnection {
 public:
-    explicit DatabaseConnection(const QString& database);
+    // How long a database that another program holds, or a server that does not answer, is
+    // waited for: long enough for a new value, briefly for one tried again, so that retries never
+    // hold up the main cycle.
+    enum class Patience { Full, Brief };
+
+    explicit DatabaseConnection(const QString& database, Patience patience = Patience::Full);
     ~DatabaseConnection();
     DatabaseConnection(const DatabaseConnection&) = delete;
     DatabaseConnection& operator=(const DatabaseConnection&) = delete;
 
     const QString& target() const { return m_target; }
     bool isOpen() const { return m_open; }
+    // Whether it did not open because the database file does not exist.
+    bool isMissing() const { return m_missing; }
     // Why the connection did not open.
     const QString& error() const { return m_error; }
     QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
@@ -25,4 +32,5 @@ private:
     QString m_name;
     QString m_error;
     bool m_open = false;
+    bool m_missing = false;
 };

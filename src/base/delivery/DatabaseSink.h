@@ -1,23 +1,19 @@
 #pragma once
 
 #include "base/delivery/DatabaseConnection.h"
-#include "base/delivery/DeliverySink.h"
+#include "base/delivery/DeliveryProblem.h"
 
 #include <memory>
 
-struct Settings;
-
-// Adds each output text as a record of the database table of the settings, one field per
-// column. A text without any field separator adds nothing. A database server keeps its connection
-// from one record to the next; one that was lost (the server restarted) is opened again at once,
-// and the record goes in on the new one.
-class DatabaseSink : public DeliverySink {
+// Adds each output text as a record of a database table, one field per column. A text without
+// any field separator adds nothing. A database server keeps its connection from one record to
+// the next; one that was lost (the server restarted) is opened again at once, and the record
+// goes in on the new one.
+class DatabaseSink {
 public:
-    explicit DatabaseSink(const Settings& settings);
-
-    bool deliver(const QString& outputText) override;
+    DeliveryProblem insert(const QString& database, const QString& table, const QString& outputText,
+                           DatabaseConnection::Patience patience);
 
 private:
-    const Settings& m_settings;
     std::unique_ptr<DatabaseConnection> m_server;
 };

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "base/delivery/DatabaseSink.h"
-#include "base/delivery/TextFileSink.h"
-#include "base/delivery/WorkbookSink.h"
+#include "base/delivery/DeliveryTarget.h"
+#include "base/delivery/Outbox.h"
 
 #include <QString>
+#include <QTimer>
 
+#include <functional>
+#include <optional>
+
+class DeliverySink;
 class Dialogs;
 class MainView;
 struct PublishedValues;
@@ -14,21 +19,56 @@ struct Settings;
 // Delivers the output text of every accepted value to the target of the settings: a text
 // file, a workbook, a database table, the published D-Bus item, or keystrokes into a window.
 // Every delivery is marked by the beep.
+//
+// A value that a file or database target cannot take now is kept in the outbox and delivered
+// later, in order: behind it wait the later values for the same target. The waiting values are
+// offered again on every delivery and every few seconds, and the status says how many wait and
+// why. Keystrokes and the D-Bus item are live and never wait.
 class Delivery {
 public:
-    Delivery(const Settings& settings, MainView& view, Dialogs& dialogs, PublishedValues& published);
+    static constexpr int RetryIntervalMs = 3000;
+
+    using StatusReport = std::function<void(const QString&)>;
+
+    Delivery(const Settings& settings, MainView& view, StatusReport status, Dialogs& dialogs,
+             PublishedValues& published);
 
     // Where keystroke targets go; without one they are not delivered.
     void setKeystrokeSink(DeliverySink* sink) { m_keystrokes = sink; }
 
     void deliver(const QString& outputText);
 
+    // Reads the values an earlier run left waiting, and offers them to their targets.
+    void resumeWaiting();
+    // The program ends: the waiting values get one more chance; the user hears of those left.
+    void finish();
+
+    qsizetype waitingCount() { return outbox().waitingCount(); }
+
 private:
+    std::optional<DeliveryTarget> targetOfSettings() const;
+    void deliverKept(const DeliveryTarget& target, const QString& outputText);
+    DeliveryProblem attempt(const DeliveryTarget& target, const QString& outputText,
+                            DatabaseConnection::Patience patience);
+    void keep(const DeliveryTarget& target, const QString& outputText);
+    void deliverWaiting();
+    void showWaiting(DeliveryProblem problem, const DeliveryTarget& target);
+    void report(const QString& text);
+    QString reason(DeliveryProblem problem, const DeliveryTarget& target) const;
+    Outbox& outbox();
+
     const Settings& m_settings;
+    MainView& m_view;
+    StatusReport m_status;
     Dialogs& m_dialogs;
     PublishedValues& m_published;
-    TextFileSink m_textFile;
-    WorkbookSink m_workbook;
     DatabaseSink m_database;
     DeliverySink* m_keystrokes = nullptr;
+    std::optional<Outbox> m_outbox;
+    QTimer m_retry;
+    bool m_retrying = false;
+    bool m_showedWaiting = false;
+    bool m_reportedFull = false;
+    // The last reason values waited, for the shutdown notice.
+    QString m_lastReason;
 };

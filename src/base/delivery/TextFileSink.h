@@ -1,22 +1,13 @@
 #pragma once
 
-#include "base/delivery/DeliverySink.h"
+#include "base/delivery/DeliveryProblem.h"
 
-class MainView;
-struct Settings;
+#include <QString>
 
-// Appends each output text as one line (CR LF) to the text file of the settings.
-class TextFileSink : public DeliverySink {
+// Appends output texts as lines (CR LF) to a text file, which is made when it does not exist.
+class TextFileSink {
 public:
-    TextFileSink(const Settings& settings, MainView& view);
-
-    bool deliver(const QString& outputText) override;
-
-    // One write call in append mode: a crash leaves earlier lines whole. False when nothing
-    // could be written.
-    static bool appendLine(const QString& path, const QString& line);
-
-private:
-    const Settings& m_settings;
-    MainView& m_view;
+    // One write call in append mode: a crash leaves earlier lines whole. TargetMissing when no
+    // file is set or its folder does not exist, NotWritable when the file cannot be written now.
+    static DeliveryProblem append(const QString& path, const QString& line);
 };

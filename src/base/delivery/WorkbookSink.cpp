@@ -1,36 +1,39 @@
 #include "base/delivery/WorkbookSink.h"
 
-#include "base/config/Settings.h"
 #include "base/delivery/OutputTemplate.h"
-#include "base/delivery/TargetPath.h"
 #include "base/delivery/Workbook.h"
-#include "base/interfaces/Dialogs.h"
-#include "base/texts/LanguageTable.h"
 
-WorkbookSink::WorkbookSink(const Settings& settings, Dialogs& dialogs, StatusReport status)
-    : m_settings(settings), m_dialogs(dialogs), m_status(std::move(status)) {}
+#include <QDir>
+#include <QFileInfo>
 
-bool WorkbookSink::deliver(const QString& outputText) {
-    const QString& path = m_settings.workbookPath;
+DeliveryProblem WorkbookSink::append(const QString& path, const QString& sheet, const QString& outputText) {
+    if (isOpenElsewhere(path)) {
+        return DeliveryProblem::OpenElsewhere;
+    }
     // For a workbook a text without any separator is one field.
     const QStringList fields = outputText.contains(OutputTemplate::FieldSeparator)
                                    ? OutputTemplate::fields(outputText)
                                    : QStringList{outputText};
-    const Workbook::Result result =
-        Workbook::appendRow(resolveTargetPath(path), m_settings.workbookSheet, fields);
-    switch (result.error) {
+    switch (Workbook::appendRow(path, sheet, fields).error) {
     case Workbook::Error::None:
-        return true;
+        return DeliveryProblem::None;
     case Workbook::Error::SheetMissing:
-        if (m_status) {
-            m_status(languageText(TextKey::WorkbookSheetMissing).arg(m_settings.workbookSheet, path));
-        }
-        return false;
-    default:
-        // The workbook cannot be opened or saved: the user must look at the setting.
-        m_dialogs.message(QStringLiteral("Datei ") + path +
-                          QStringLiteral(" nicht gefunden, bitte prüfen Sie die Einstellungen für "
-                                         "Speicherung in einer Excel-Datei"));
-        return false;
+        return DeliveryProblem::SheetMissing;
+    case Workbook::Error::ReadFailed:
+    case Workbook::Error::WriteFailed:
+        return DeliveryProblem::NotWritable;
+    case Workbook::Error::FileMissing:
+    case Workbook::Error::NotAZip:
+    case Workbook::Error::CorruptPackage:
+        break;
     }
+    return DeliveryProblem::TargetMissing;
+}
+
+bool WorkbookSink::isOpenElsewhere(const QString& path) {
+    const QFileInfo workbook(path);
+    const QDir folder = workbook.absoluteDir();
+    const QString name = workbook.fileName();
+    return QFileInfo::exists(folder.filePath(QStringLiteral(".~lock.") + name + u'#')) ||
+           QFileInfo::exists(folder.filePath(QStringLiteral("~$") + name));
 }

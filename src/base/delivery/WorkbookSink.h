@@ -1,24 +1,18 @@
 #pragma once
 
-#include "base/delivery/DeliverySink.h"
+#include "base/delivery/DeliveryProblem.h"
 
-#include <functional>
+#include <QString>
 
-class Dialogs;
-struct Settings;
-
-// Appends each output text as a row of the worksheet of the settings (kelvane.ini) of the
-// workbook of the settings, one field per column. A missing worksheet is named in the status.
-class WorkbookSink : public DeliverySink {
+// Appends output texts as rows of a worksheet of a workbook, one field per column. A workbook
+// that another program has open is left alone: that program's next save would undo the row.
+class WorkbookSink {
 public:
-    using StatusReport = std::function<void(const QString&)>;
+    // OpenElsewhere while a lock file is beside the workbook, SheetMissing without the worksheet,
+    // TargetMissing when the file is missing or no workbook, NotWritable when it cannot be read
+    // or replaced.
+    static DeliveryProblem append(const QString& path, const QString& sheet, const QString& outputText);
 
-    WorkbookSink(const Settings& settings, Dialogs& dialogs, StatusReport status = {});
-
-    bool deliver(const QString& outputText) override;
-
-private:
-    const Settings& m_settings;
-    Dialogs& m_dialogs;
-    StatusReport m_status;
+    // LibreOffice's lock file ".~lock.NAME#" or Excel's owner file "~$NAME" beside the workbook.
+    static bool isOpenElsewhere(const QString& path);
 };

@@ -1,12 +1,13 @@
 #include "base/files/AtomicFile.h"
 
+#include "base/files/FileDescriptor.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,32 +16,6 @@ namespace {
 void setError(QString* error, const QString& reason) {
     if (error) {
         *error = reason;
-    }
-}
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// The rename is only durable once the folder's entry is on disk too.
-void syncFolder(const QString& filePath) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
-    const Descriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) {
-        // Some file systems cannot sync a folder; the file itself is already on disk.
-        (void)::fsync(dir.get());
     }
 }
 
@@ -73,6 +48,6 @@ bool AtomicFile::replace(const QString& path, const QByteArray& bytes, QString* 
         setError(error, file.errorString());
         return false;
     }
-    syncFolder(QFileInfo(path).canonicalFilePath());
+    FileDescriptor::syncFolderOf(QFileInfo(path).canonicalFilePath());
     return true;
 }

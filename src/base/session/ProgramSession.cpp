@@ -8,9 +8,11 @@ ProgramSession::ProgramSession(MainView& view, Dialogs& dialogs, const Desktop& 
                    ProgramDirectory::file(QStringLiteral("kelvane.ini"))),
       m_buttons(m_settings, view, m_status, m_state, m_connection, m_cycleTimer, dialogs),
       m_targetWindow(m_settings, dialogs, desktop.windows, desktop.keyboard),
-      m_delivery(m_settings, view, dialogs, m_state.published()), m_triggerKeys(m_settings, desktop.keyState),
-      m_cycle(
-          {m_settings, view, m_status, m_state, m_connection, m_cycleTimer, m_buttons, m_delivery, dialogs}),
+      m_delivery(
+          m_settings, view, [this](const QString& text) { m_status.setText(text); }, dialogs,
+          m_state.published()),
+      m_triggerKeys(m_settings, desktop.keyState), m_cycle({m_settings, view, m_status, m_state, m_connection,
+                                                            m_cycleTimer, m_buttons, m_delivery, dialogs}),
       m_controller({m_settings, view, dialogs, m_status, m_state, m_connection, m_cycleTimer, m_buttons}),
       m_publisher(m_state.published()), m_statistics(m_publisher, m_series) {
     m_targetWindow.setHandlers({[this] {
@@ -30,6 +32,8 @@ ProgramSession::ProgramSession(MainView& view, Dialogs& dialogs, const Desktop& 
     QObject::connect(&m_cycle, &MainCycle::quitRequested, &m_controller, &ProgramController::quit);
     QObject::connect(&m_publisher, &ValuePublisher::buttonRequested, &m_buttons, &MainButtons::pressNumber);
     QObject::connect(&m_controller, &ProgramController::shutdownStarted, &m_cycle, &MainCycle::end);
+    QObject::connect(&m_controller, &ProgramController::shutdownStarted, &m_controller,
+                     [this] { m_delivery.finish(); });
     QObject::connect(&m_controller, &ProgramController::configurationLoaded, &m_series,
                      [this] { m_series.setCapacity(m_settings.trendPoints); });
     QObject::connect(&m_controller, &ProgramController::configurationLoaded, &m_controller, [this] {
@@ -40,5 +44,9 @@ ProgramSession::ProgramSession(MainView& view, Dialogs& dialogs, const Desktop& 
 }
 
 bool ProgramSession::start(const QString& configuration) {
-    return m_controller.start(configuration);
+    if (!m_controller.start(configuration)) {
+        return false;
+    }
+    m_delivery.resumeWaiting();
+    return true;
 }

@@ -43,6 +43,24 @@ enum class TextKey {
     LinkReconnecting,
     // A workbook without the worksheet (%1) of kelvane.ini, and the workbook (%2).
     WorkbookSheetMissing,
+    // Values in the outbox: how many (%1) and why (%2).
+    ValuesWaiting,
+    OneValueWaiting,
+    OutboxEmpty,
+    // Why values wait, for the target (%1).
+    WorkbookOpenElsewhere,
+    DatabaseLocked,
+    DatabaseUnreachable,
+    TargetMissing,
+    TargetNotWritable,
+    // The outbox: values left at the end (%1, the reason %2), a full one (target %1, limit %2), a
+    // value not kept (%1) for a target (%2) with the reason (%3), a refused one (%1), a damaged
+    // journal (%1) with the values read (%2) and the file that keeps the rest (%3).
+    ValuesWaitingAtEnd,
+    OutboxFull,
+    OutboxNotKept,
+    OutboxValueRefused,
+    OutboxDamaged,
     DeviceTimeout,
     TimerActiveFrom,
     TimerStopped,

@@ -1,0 +1,281 @@
+#include "base/delivery/OutboxJournal.h"
+
+#include "base/files/AtomicFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace {
+
+// A record: "TAG SEQUENCE LENGTH CHECKSUM\n", LENGTH bytes, "\n". The checksum is the CRC-32 of
+// "TAG SEQUENCE LENGTH " and the bytes, in eight hexadecimal digits.
+constexpr char TargetTag = 'T';
+constexpr char ValueTag = 'V';
+constexpr char DeliveredTag = 'D';
+constexpr qsizetype MaximumHeaderBytes = 64;
+constexpr qsizetype MaximumPayloadBytes = 1 << 20;
+// Marks that make the file worth writing again without them.
+constexpr qsizetype MarksBeforeRewrite = 4096;
+
+const char* kindName(DeliveryTarget::Kind kind) {
+    switch (kind) {
+    case DeliveryTarget::Kind::TextFile:
+        return "text file";
+    case DeliveryTarget::Kind::Workbook:
+        return "workbook";
+    case DeliveryTarget::Kind::Database:
+        return "database";
+    }
+    return "";
+}
+
+std::optional<DeliveryTarget::Kind> kindFromName(const QByteArray& name) {
+    for (const auto kind :
+         {DeliveryTarget::Kind::TextFile, DeliveryTarget::Kind::Workbook, DeliveryTarget::Kind::Database}) {
+        if (name == kindName(kind)) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+quint32 checksum(const QByteArray& prefix, const char* payload, qsizetype size) {
+    uLong crc = crc32(0L, nullptr, 0);
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(prefix.constData()), static_cast<uInt>(prefix.size()));
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(payload), static_cast<uInt>(size));
+    return static_cast<quint32>(crc);
+}
+
+QByteArray record(char tag, quint64 sequence, const QByteArray& payload) {
+    const QByteArray prefix = QByteArray(1, tag) + ' ' + QByteArray::number(sequence) + ' ' +
+                              QByteArray::number(payload.size()) + ' ';
+    const QByteArray sum =
+        QByteArray::number(checksum(prefix, payload.constData(), payload.size()), 16).rightJustified(8, '0');
+    return prefix + sum + '\n' + payload + '\n';
+}
+
+QByteArray targetPayload(const DeliveryTarget& target) {
+    // Paths and table names never hold a NUL byte.
+    return QByteArray(kindName(target.kind)) + '\0' + target.location.toUtf8() + '\0' + target.part.toUtf8();
+}
+
+std::optional<DeliveryTarget> targetFromPayload(const QByteArray& payload) {
+    const QList<QByteArray> fields = payload.split('\0');
+    if (fields.size() != 3) {
+        return std::nullopt;
+    }
+    const auto kind = kindFromName(fields.at(0));
+    if (!kind || fields.at(1).isEmpty()) {
+        return std::nullopt;
+    }
+    return DeliveryTarget{*kind, QString::fromUtf8(fields.at(1)), QString::fromUtf8(fields.at(2))};
+}
+
+struct Record {
+    char tag = 0;
+    quint64 sequence = 0;
+    QByteArray payload;
+    qsizetype end = 0;
+};
+
+// The record that starts at offset, when it is whole and its checksum holds.
+std::optional<Record> readRecord(const QByteArray& bytes, qsizetype offset) {
+    const qsizetype newline = bytes.indexOf('\n', offset);
+    if (newline < 0 || newline - offset > MaximumHeaderBytes) {
+        return std::nullopt;
+    }
+    const QList<QByteArray> header = bytes.mid(offset, newline - offset).split(' ');
+    if (header.size() != 4 || header.at(0).size() != 1 || header.at(3).size() != 8) {
+        return std::nullopt;
+    }
+    bool sequenceRead = false;
+    bool lengthRead = false;
+    bool sumRead = false;
+    Record r;
+    r.tag = header.at(0).at(0);
+    r.sequence = header.at(1).toULongLong(&sequenceRead);
+    const qlonglong length = header.at(2).toLongLong(&lengthRead);
+    const quint32 sum = header.at(3).toUInt(&sumRead, 16);
+    if (!sequenceRead || !lengthRead || !sumRead || length < 0 || length > MaximumPayloadBytes ||
+        header.at(1).startsWith('+') || header.at(2).startsWith('+')) {
+        return std::nullopt;
+    }
+    const qsizetype start = newline + 1;
+    if (start + length >= bytes.size() || bytes.at(start + length) != '\n') {
+        return std::nullopt;
+    }
+    const QByteArray prefix = bytes.mid(offset, newline - offset - 8);
+    if (checksum(prefix, bytes.constData() + start, length) != sum) {
+        return std::nullopt;
+    }
+    r.payload = bytes.mid(start, length);
+    r.end = start + length + 1;
+    return r;
+}
+
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+FileDescriptor openForAppending(const QString& path, int extraFlags) {
+    return FileDescriptor(
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | extraFlags, 0600));
+}
+
+} // namespace
+
+OutboxJournal::Contents OutboxJournal::parse(const QByteArray& bytes) {
+    Contents contents;
+    qsizetype offset = 0;
+    while (const std::optional<Record> r = readRecord(bytes, offset)) {
+        if (!contents.target) {
+            contents.target = r->tag == TargetTag ? targetFromPayload(r->payload) : std::nullopt;
+            if (!contents.target) {
+                break;
+            }
+        } else if (r->tag == ValueTag && r->sequence >= contents.nextSequence) {
+            contents.waiting.push_back({r->sequence, QString::fromUtf8(r->payload)});
+            contents.nextSequence = r->sequence + 1;
+        } else if (r->tag == DeliveredTag && r->payload.isEmpty() && !contents.waiting.empty() &&
+                   contents.waiting.front().sequence == r->sequence) {
+            // Values are taken in their order, so a mark is always for the first one.
+            contents.waiting.pop_front();
+        } else {
+            break;
+        }
+        offset = r->end;
+    }
+    contents.wholeBytes = offset;
+    return contents;
+}
+
+QByteArray OutboxJournal::encode(const DeliveryTarget& target, const std::deque<Entry>& waiting) {
+    QByteArray bytes = record(TargetTag, 0, targetPayload(target));
+    for (const Entry& entry : waiting) {
+        bytes += record(ValueTag, entry.sequence, entry.text.toUtf8());
+    }
+    return bytes;
+}
+
+std::unique_ptr<OutboxJournal> OutboxJournal::create(const QString& path, const DeliveryTarget& target,
+                                                     QString* error) {
+    FileDescriptor file = openForAppending(path, O_CREAT | O_EXCL);
+    if (!file.isValid()) {
+        if (error) {
+            *error = systemError();
+        }
+        return nullptr;
+    }
+    auto journal =
+        std::make_unique<OutboxJournal>(Key(), path, target, std::move(file), std::deque<Entry>(), 1);
+    if (!journal->append(record(TargetTag, 0, targetPayload(target)), error)) {
+        ::unlink(QFile::encodeName(path).constData());
+        return nullptr;
+    }
+    FileDescriptor::syncFolderOf(path);
+    return journal;
+}
+
+std::unique_ptr<OutboxJournal> OutboxJournal::open(const QString& path, Contents contents, QString* error) {
+    if (!contents.target) {
+        if (error) {
+            *error = QStringLiteral("the journal names no target");
+        }
+        return nullptr;
+    }
+    auto journal = std::make_unique<OutboxJournal>(Key(), path, *contents.target, FileDescriptor(),
+                                                   std::move(contents.waiting), contents.nextSequence);
+    if (!journal->rewrite(error)) {
+        return nullptr;
+    }
+    return journal;
+}
+
+OutboxJournal::OutboxJournal(Key, QString path, DeliveryTarget target, FileDescriptor file,
+                             std::deque<Entry> waiting, quint64 nextSequence)
+    : m_path(std::move(path)), m_target(std::move(target)), m_file(std::move(file)),
+      m_waiting(std::move(waiting)), m_nextSequence(nextSequence) {}
+
+OutboxJournal::~OutboxJournal() = default;
+
+bool OutboxJournal::keep(const QString& text, QString* error) {
+    if (!m_file.isValid()) {
+        // Every value had gone and the file with them: it starts anew.
+        m_file = openForAppending(m_path, O_CREAT | O_TRUNC);
+        if (!m_file.isValid() || !append(record(TargetTag, 0, targetPayload(m_target)), error)) {
+            if (error && !m_file.isValid()) {
+                *error = systemError();
+            }
+            m_file.reset();
+            return false;
+        }
+        FileDescriptor::syncFolderOf(m_path);
+    }
+    if (!append(record(ValueTag, m_nextSequence, text.toUtf8()), error)) {
+        return false;
+    }
+    m_waiting.push_back({m_nextSequence++, text});
+    return true;
+}
+
+bool OutboxJournal::markFirstDelivered(QString* error) {
+    if (m_waiting.empty()) {
+        return true;
+    }
+    if (!append(record(DeliveredTag, m_waiting.front().sequence, {}), error)) {
+        return false;
+    }
+    m_waiting.pop_front();
+    ++m_marks;
+    if (m_waiting.empty()) {
+        m_file.reset();
+        m_marks = 0;
+        if (::unlink(QFile::encodeName(m_path).constData()) == 0) {
+            FileDescriptor::syncFolderOf(m_path);
+        }
+    } else if (m_marks >= MarksBeforeRewrite && m_marks > static_cast<qsizetype>(m_waiting.size())) {
+        // The marks are on disk already: a failed rewrite costs only space.
+        rewrite(nullptr);
+    }
+    return true;
+}
+
+bool OutboxJournal::append(const QByteArray& bytes, QString* error) {
+    // A part of a record would hide every record after it.
+    const off_t end = ::lseek(m_file.get(), 0, SEEK_END);
+    if (!m_file.appendWhole(bytes)) {
+        if (error) {
+            *error = systemError();
+        }
+        return false;
+    }
+    if (::fdatasync(m_file.get()) != 0) {
+        if (error) {
+            *error = systemError();
+        }
+        // Not known to be on disk: the caller will not count on it, so it must not come back.
+        (void)!::ftruncate(m_file.get(), end);
+        return false;
+    }
+    return true;
+}
+
+bool OutboxJournal::rewrite(QString* error) {
+    if (!AtomicFile::replace(m_path, encode(m_target, m_waiting), error)) {
+        return false;
+    }
+    m_file = openForAppending(m_path, 0);
+    m_marks = 0;
+    if (!m_file.isValid()) {
+        if (error) {
+            *error = systemError();
+        }
+        return false;
+    }
+    return true;
+}

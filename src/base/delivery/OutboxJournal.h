@@ -1,0 +1,78 @@
+#pragma once
+
+#include "base/delivery/DeliveryTarget.h"
+#include "base/files/FileDescriptor.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <deque>
+#include <memory>
+#include <optional>
+
+// The values that wait for one target, in a file, so that neither a crash nor a power cut loses
+// them. The file is a journal of records, each with its length and a checksum: the target first,
+// then every value as it was kept, and a mark for every value that its target has taken since.
+// A value without a mark is waiting. Each record is appended and synced before the caller goes
+// on; a cut-off or damaged end is found by its checksum, and every record before it counts.
+class OutboxJournal {
+public:
+    struct Entry {
+        quint64 sequence = 0;
+        QString text;
+    };
+
+    // What the bytes of a journal file hold, up to the end of the last whole record.
+    struct Contents {
+        // None when not even the first record is whole.
+        std::optional<DeliveryTarget> target;
+        std::deque<Entry> waiting;
+        quint64 nextSequence = 1;
+        qsizetype wholeBytes = 0;
+    };
+
+    static Contents parse(const QByteArray& bytes);
+    // A journal that holds the target and the waiting values of contents and nothing else.
+    static QByteArray encode(const DeliveryTarget& target, const std::deque<Entry>& waiting);
+
+    // A new journal file at path for target, on disk when this returns. Null, with the reason in
+    // error, when it cannot be made.
+    static std::unique_ptr<OutboxJournal> create(const QString& path, const DeliveryTarget& target,
+                                                 QString* error);
+    // The journal file at path that holds contents, written again first when it holds more than
+    // the contents (a damaged end, values taken long ago). Null, with the reason in error, when
+    // it cannot be opened for appending.
+    static std::unique_ptr<OutboxJournal> open(const QString& path, Contents contents, QString* error);
+
+    // Only create() and open() make journals.
+    class Key {
+        friend class OutboxJournal;
+        Key() = default;
+    };
+    OutboxJournal(Key, QString path, DeliveryTarget target, FileDescriptor file, std::deque<Entry> waiting,
+                  quint64 nextSequence);
+    ~OutboxJournal();
+    OutboxJournal(const OutboxJournal&) = delete;
+    OutboxJournal& operator=(const OutboxJournal&) = delete;
+
+    const DeliveryTarget& target() const { return m_target; }
+    const QString& path() const { return m_path; }
+    const std::deque<Entry>& waiting() const { return m_waiting; }
+
+    // Appends a value behind the others; false, with the reason, when it is not on disk.
+    bool keep(const QString& text, QString* error);
+    // The first waiting value has been taken by its target. Once none waits, the file goes.
+    bool markFirstDelivered(QString* error);
+
+private:
+    bool append(const QByteArray& bytes, QString* error);
+    bool rewrite(QString* error);
+
+    QString m_path;
+    DeliveryTarget m_target;
+    FileDescriptor m_file;
+    std::deque<Entry> m_waiting;
+    quint64 m_nextSequence = 1;
+    // Marks in the file since it was last written whole.
+    qsizetype m_marks = 0;
+};

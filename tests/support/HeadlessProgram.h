@@ -1,0 +1,15 @@
+#pragma once
+
+#include "support/ProcessRunner.h"
+#include "support/ProgramFolder.h"
+
+// kelvane --headless with the folder as its program directory and no display.
+class HeadlessProgram : public ProcessRunner {
+public:
+    explicit HeadlessProgram(const ProgramFolder& folder) : ProcessRunner(QStringLiteral("kelvane")) {
+        setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
+        setEnvironmentValue(QStringLiteral("DISPLAY"), QString());
+    }
+    bool start() { return ProcessRunner::start({QStringLiteral("--headless")}); }
+    using ProcessRunner::start;
+};

@@ -223,6 +223,37 @@ private Q_SLOTS:
         QCOMPARE(contents.wholeBytes, TestFiles::read(path).size());
     }
 
+    // A round whose time is up stops after the value it is on and says so; the next one goes on
+    // in order, and a target that is still blocked leaves the others' values to go.
+    void roundsAreBounded() {
+        ProgramFolder folder;
+        Outbox box(folder.file(u"outbox"_s), 10);
+        const DeliveryTarget other{DeliveryTarget::Kind::TextFile, u"/data/values.txt"_s, {}};
+        for (const QString& text : {u"1"_s, u"2"_s, u"3"_s}) {
+            QCOMPARE(box.keep(Target, text), Outbox::Kept::Yes);
+            QCOMPARE(box.keep(other, text), Outbox::Kept::Yes);
+        }
+        QStringList taken;
+        const auto take = [&taken](const DeliveryTarget& target, const QString& text) {
+            if (target.kind == DeliveryTarget::Kind::Workbook) {
+                return DeliveryProblem::OpenElsewhere;
+            }
+            taken << text;
+            return DeliveryProblem::None;
+        };
+        Outbox::Round round = box.deliverWaiting(take, QDeadlineTimer(0));
+        QVERIFY(round.unfinished);
+        QCOMPARE(round.blocked, Target);
+        QCOMPARE(round.problem, DeliveryProblem::OpenElsewhere);
+        QCOMPARE(box.waitingCount(), 6);
+        round = box.deliverWaiting(take);
+        QVERIFY(!round.unfinished);
+        QCOMPARE(round.delivered, 3);
+        QCOMPARE(taken, (QStringList{"1", "2", "3"}));
+        QCOMPARE(box.waitingFor(Target), 3);
+        QCOMPARE(box.waitingFor(other), 0);
+    }
+
     // Values for a target that cannot take them wait, the later ones behind the earlier, and go in
     // order once it can: with the next value, or by the retry alone, or after a restart.
     void waitsAndCatchesUp_data() {

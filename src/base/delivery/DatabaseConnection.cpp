@@ -27,9 +27,11 @@ DatabaseConnection::DatabaseConnection(const QString& database, Patience patienc
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(database);
-        // A database locked by another program is waited for a while, not failed at once.
-        db.setConnectOptions(patience == Patience::Full ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000")
-                                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=100"));
+        // Another program's short write is waited for; a longer lock is not, since the main cycle
+        // would lose the records a streaming device sends meanwhile: the value waits in the
+        // outbox instead.
+        db.setConnectOptions(patience == Patience::Full ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=100")
+                                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=20"));
     }
     if (!server && !QFileInfo(database).isFile()) {
         m_error = QStringLiteral("the database file %1 does not exist").arg(database);

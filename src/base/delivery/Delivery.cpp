@@ -19,6 +19,9 @@ Delivery::Delivery(const Settings& settings, MainView& view, StatusReport status
       m_published(published) {
     m_retry.setInterval(RetryIntervalMs);
     QObject::connect(&m_retry, &QTimer::timeout, &m_retry, [this] { deliverWaiting(); });
+    m_nextRound.setSingleShot(true);
+    m_nextRound.setInterval(PauseBetweenRoundsMs);
+    QObject::connect(&m_nextRound, &QTimer::timeout, &m_nextRound, [this] { deliverWaiting(); });
 }
 
 void Delivery::deliver(const QString& outputText) {
@@ -132,17 +135,21 @@ void Delivery::keep(const DeliveryTarget& target, const QString& outputText) {
     }
 }
 
-void Delivery::deliverWaiting() {
+void Delivery::deliverWaiting(int roundMs) {
     // A retry that falls due while a value is being delivered waits for the next one.
     if (m_retrying) {
         return;
     }
     m_retrying = true;
-    const Outbox::Round round =
-        outbox().deliverWaiting([this](const DeliveryTarget& target, const QString& text) {
+    const Outbox::Round round = outbox().deliverWaiting(
+        [this](const DeliveryTarget& target, const QString& text) {
             return attempt(target, text, DatabaseConnection::Patience::Brief);
-        });
+        },
+        QDeadlineTimer(roundMs));
     m_retrying = false;
+    if (round.unfinished) {
+        m_nextRound.start();
+    }
     for (const QString& text : round.refused) {
         m_dialogs.message(languageText(TextKey::OutboxValueRefused).arg(text));
     }
@@ -153,6 +160,7 @@ void Delivery::showWaiting(DeliveryProblem problem, const DeliveryTarget& target
     const qsizetype count = outbox().waitingCount();
     if (count == 0) {
         m_retry.stop();
+        m_nextRound.stop();
         if (m_showedWaiting) {
             m_showedWaiting = false;
             report(languageText(TextKey::OutboxEmpty));
@@ -210,8 +218,10 @@ void Delivery::finish() {
     if (!m_outbox || m_outbox->waitingCount() == 0) {
         return;
     }
-    deliverWaiting();
+    // The cycle has stopped: nothing waits for the delivery but the user.
+    deliverWaiting(FinalRoundMs);
     m_retry.stop();
+    m_nextRound.stop();
     const qsizetype count = m_outbox->waitingCount();
     if (count > 0) {
         m_dialogs.message(languageText(TextKey::ValuesWaitingAtEnd).arg(count).arg(m_lastReason));

@@ -27,6 +27,11 @@ struct Settings;
 class Delivery {
 public:
     static constexpr int RetryIntervalMs = 3000;
+    // A round of waiting values holds up the main cycle at most this long; the next round
+    // follows once the events that came meanwhile (device records) have run.
+    static constexpr int RoundMs = 40;
+    static constexpr int PauseBetweenRoundsMs = 10;
+    static constexpr int FinalRoundMs = 2000;
 
     using StatusReport = std::function<void(const QString&)>;
 
@@ -51,7 +56,7 @@ private:
     DeliveryProblem attempt(const DeliveryTarget& target, const QString& outputText,
                             DatabaseConnection::Patience patience);
     void keep(const DeliveryTarget& target, const QString& outputText);
-    void deliverWaiting();
+    void deliverWaiting(int roundMs = RoundMs);
     void showWaiting(DeliveryProblem problem, const DeliveryTarget& target);
     void report(const QString& text);
     QString reason(DeliveryProblem problem, const DeliveryTarget& target) const;
@@ -66,6 +71,7 @@ private:
     DeliverySink* m_keystrokes = nullptr;
     std::optional<Outbox> m_outbox;
     QTimer m_retry;
+    QTimer m_nextRound;
     bool m_retrying = false;
     bool m_showedWaiting = false;
     bool m_reportedFull = false;

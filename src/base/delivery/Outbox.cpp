@@ -95,10 +95,16 @@ Outbox::Kept Outbox::keep(const DeliveryTarget& target, const QString& text, QSt
     return journal->keep(text, error) ? Kept::Yes : Kept::Failed;
 }
 
-Outbox::Round Outbox::deliverWaiting(const Attempt& attempt) {
+Outbox::Round Outbox::deliverWaiting(const Attempt& attempt, const QDeadlineTimer& deadline) {
     Round round;
+    bool attempted = false;
     for (const auto& journal : m_journals) {
         while (!journal->waiting().empty()) {
+            if (attempted && deadline.hasExpired()) {
+                round.unfinished = true;
+                return round;
+            }
+            attempted = true;
             const QString text = journal->waiting().front().text;
             const DeliveryProblem problem = attempt(journal->target(), text);
             if (problem != DeliveryProblem::None && problem != DeliveryProblem::Refused) {

@@ -3,6 +3,7 @@
 #include "base/delivery/DeliveryProblem.h"
 #include "base/delivery/OutboxJournal.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,8 @@ public:
         // The first target that still has values waiting, and why.
         std::optional<DeliveryTarget> blocked;
         DeliveryProblem problem = DeliveryProblem::None;
+        // The time was up before every target had been offered its values.
+        bool unfinished = false;
     };
 
     Outbox(QString folder, qsizetype limit);
@@ -54,8 +57,9 @@ public:
     // Keeps text for target behind the values already waiting for it, on disk when this returns.
     Kept keep(const DeliveryTarget& target, const QString& text, QString* error = nullptr);
 
-    // Offers every target its waiting values in order, until one is not taken.
-    Round deliverWaiting(const Attempt& attempt);
+    // Offers every target its waiting values in order, until one is not taken or, after the
+    // first attempt, the deadline has passed.
+    Round deliverWaiting(const Attempt& attempt, const QDeadlineTimer& deadline = QDeadlineTimer::Forever);
 
 private:
     OutboxJournal* journalFor(const DeliveryTarget& target) const;

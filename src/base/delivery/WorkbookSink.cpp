@@ -8,7 +8,10 @@
 #include "base/texts/LanguageTable.h"
 
 WorkbookSink::WorkbookSink(const Settings& settings, Dialogs& dialogs, StatusReport status)
-    : m_settings(settings), m_dialogs(dialogs), m_status(std::move(status)) {}
+    : m_settings(settings), m_dialogs(dialogs), m_status(std::move(status)),
+      m_workbook(std::make_unique<Workbook>()) {}
+
+WorkbookSink::~WorkbookSink() = default;
 
 bool WorkbookSink::deliver(const QString& outputText) {
     const QString& path = m_settings.workbookPath;
@@ -17,7 +20,7 @@ bool WorkbookSink::deliver(const QString& outputText) {
                                    ? OutputTemplate::fields(outputText)
                                    : QStringList{outputText};
     const Workbook::Result result =
-        Workbook::appendRow(resolveTargetPath(path), m_settings.workbookSheet, fields);
+        m_workbook->append(resolveTargetPath(path), m_settings.workbookSheet, fields);
     switch (result.error) {
     case Workbook::Error::None:
         return true;

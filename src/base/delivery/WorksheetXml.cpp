@@ -342,6 +342,10 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
     }
 
     m_filled.clear();
+    m_lastRow = {};
+    m_highestRow = 0;
+    m_appendedRows.clear();
+    m_otherChange = false;
     int rowNumber = 0;
     for (pugi::xml_node row = m_sheetData.first_child(); row; row = row.next_sibling()) {
         if (!isElement(row, "row")) {
@@ -374,6 +378,8 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
         if (filled) {
             markColumnA(rowNumber, true);
         }
+        m_lastRow = row;
+        m_highestRow = std::max(m_highestRow, rowNumber);
     }
 
     QuoteFixer fixer;
@@ -402,6 +408,22 @@ void WorksheetXml::markColumnA(int row, bool filled) {
 }
 
 pugi::xml_node WorksheetXml::rowElement(int row) {
+    if (!m_appendedRows.empty() && m_appendedRows.back() == m_lastRow &&
+        m_lastRow.attribute("r").as_int() == row) {
+        return m_lastRow;
+    }
+    if (row > m_highestRow) {
+        // Above every row: it goes after the last one, as the search below would find.
+        pugi::xml_node appended = m_lastRow ? m_sheetData.insert_child_after(pugi::node_element, m_lastRow)
+                                            : m_sheetData.append_child(pugi::node_element);
+        appended.set_name(elementName("row").c_str());
+        appended.append_attribute("r").set_value(row);
+        m_lastRow = appended;
+        m_highestRow = row;
+        m_appendedRows.push_back(appended);
+        return appended;
+    }
+    m_otherChange = true;
     // Rows may stand out of order, so the row itself is looked for before a place for it.
     int number = 0;
     for (pugi::xml_node node = m_sheetData.first_child(); node; node = node.next_sibling()) {
@@ -435,6 +457,7 @@ pugi::xml_node WorksheetXml::rowElement(int row) {
                                       : m_sheetData.append_child(pugi::node_element);
     appended.set_name(elementName("row").c_str());
     appended.append_attribute("r").set_value(row);
+    m_lastRow = appended;
     return appended;
 }
 
@@ -597,6 +620,80 @@ QByteArray WorksheetXml::save() const {
         node.print(writer, "", flags, m_encoding);
     }
     return out;
+}
+
+std::optional<WorksheetXml::Cuts> WorksheetXml::cutsOf(const QByteArray& saved) const {
+    if (m_encoding != pugi::encoding_utf8) {
+        return std::nullopt;
+    }
+    QByteArray copy = saved;
+    copy.detach();
+    pugi::xml_document document;
+    if (!document.load_buffer_inplace(copy.data(), std::size_t(copy.size()), SourceFormParse,
+                                      pugi::encoding_utf8)) {
+        return std::nullopt;
+    }
+    // Parsed in place without escapes, so names and values point into the copy at their source.
+    const auto offsetOf = [&copy](const char* text) { return qsizetype(text - copy.constData()); };
+    const pugi::xml_node root = document.document_element();
+    Cuts cuts;
+    if (const pugi::xml_attribute reference = childElement(root, "dimension").attribute("ref")) {
+        cuts.referenceStart = offsetOf(reference.value());
+        cuts.referenceEnd = cuts.referenceStart + qsizetype(std::strlen(reference.value()));
+    }
+    const pugi::xml_node sheetData = childElement(root, "sheetData");
+    pugi::xml_node lastRow;
+    for (pugi::xml_node node = sheetData.first_child(); node; node = node.next_sibling()) {
+        if (isElement(node, "row")) {
+            lastRow = node;
+        }
+    }
+    if (!lastRow) {
+        return std::nullopt;
+    }
+    const pugi::xml_node after = lastRow.next_sibling();
+    if (after) {
+        for (pugi::xml_node node = after; node; node = node.next_sibling()) {
+            if (node.type() != pugi::node_pcdata) {
+                return std::nullopt;
+            }
+        }
+        cuts.rowsEnd = offsetOf(after.value());
+    } else {
+        // The sheet data's end tag is the last one of its name before whatever follows it.
+        pugi::xml_node next = sheetData.next_sibling();
+        if (!next) {
+            next = root.next_sibling();
+        }
+        const qsizetype bound =
+            next ? offsetOf(next.type() == pugi::node_element ? next.name() : next.value()) : saved.size();
+        const QByteArray endTag = QByteArray("</") + sheetData.name();
+        cuts.rowsEnd = saved.lastIndexOf(endTag, bound - endTag.size());
+    }
+    if (cuts.rowsEnd <= cuts.referenceEnd || cuts.rowsEnd > saved.size()) {
+        return std::nullopt;
+    }
+    return cuts;
+}
+
+std::optional<WorksheetXml::Appended> WorksheetXml::appended() const {
+    if (m_otherChange || m_encoding != pugi::encoding_utf8) {
+        return std::nullopt;
+    }
+    Appended appended;
+    ByteArrayWriter writer(appended.rows);
+    const unsigned flags = pugi::format_raw | pugi::format_no_escapes | pugi::format_no_declaration;
+    for (const pugi::xml_node row : m_appendedRows) {
+        row.print(writer, "", flags, pugi::encoding_utf8);
+    }
+    appended.reference = m_dimension.attribute("ref").value();
+    return appended;
+}
+
+void WorksheetXml::markSaved() {
+    m_appendedRows.clear();
+    m_otherChange = false;
+    m_modified = false;
 }
 
 std::optional<std::vector<bool>> WorksheetXml::sharedStringBlankness(const QByteArray& xml) {

@@ -46,6 +46,26 @@ public:
     bool replacedFormula() const { return m_replacedFormula; }
     QByteArray save() const;
 
+    // Where appends change the text save() returned: the dimension's reference spans
+    // [referenceStart, referenceEnd) (both 0 without one) and new rows go at rowsEnd. nullopt
+    // when the text is not UTF-8, has no row, or holds anything but whitespace after its last row.
+    struct Cuts {
+        qsizetype referenceStart = 0;
+        qsizetype referenceEnd = 0;
+        qsizetype rowsEnd = 0;
+    };
+    std::optional<Cuts> cutsOf(const QByteArray& saved) const;
+
+    // What changed since load() or markSaved() when that was only rows added after the last row:
+    // their text and the dimension's reference, as save() writes them. nullopt after any other
+    // change.
+    struct Appended {
+        QByteArray rows;
+        QByteArray reference;
+    };
+    std::optional<Appended> appended() const;
+    void markSaved();
+
     // For each shared string of a shared string table part, whether it is empty or blank;
     // nullopt when the part is not well-formed.
     static std::optional<std::vector<bool>> sharedStringBlankness(const QByteArray& xml);
@@ -79,6 +99,12 @@ private:
     std::vector<ColumnStyle> m_columnStyles;
     // Indexed by row: true where column A holds something that is not blank.
     std::vector<bool> m_filled;
+    // The last row element of the sheet data and the highest row number of any: a row above it
+    // goes after the last one without a search.
+    pugi::xml_node m_lastRow;
+    int m_highestRow = 0;
+    std::vector<pugi::xml_node> m_appendedRows;
+    bool m_otherChange = false;
     bool m_modified = false;
     bool m_replacedFormula = false;
 };

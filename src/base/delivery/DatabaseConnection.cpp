@@ -3,10 +3,13 @@
 #include "base/delivery/TargetPath.h"
 
 #include <QAtomicInteger>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 DatabaseConnection::DatabaseConnection(const QString& database) : m_target(database) {
     static QAtomicInteger<int> counter;
@@ -32,8 +35,23 @@ DatabaseConnection::DatabaseConnection(const QString& database) : m_target(datab
         m_error = QStringLiteral("the database file %1 does not exist").arg(database);
         return;
     }
+    m_file = !server;
+    struct stat status {};
+    if (m_file && ::stat(QFile::encodeName(database).constData(), &status) == 0) {
+        m_device = status.st_dev;
+        m_inode = status.st_ino;
+    }
     m_open = db.open();
     m_error = db.lastError().text();
+}
+
+bool DatabaseConnection::isSameDatabase() const {
+    if (!m_file) {
+        return true;
+    }
+    struct stat status {};
+    return ::stat(QFile::encodeName(m_target).constData(), &status) == 0 && status.st_dev == m_device &&
+           status.st_ino == m_inode;
 }
 
 DatabaseConnection::~DatabaseConnection() {

@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <sys/types.h>
+
 // One open connection to an SQLite file or a PostgreSQL server ("postgresql://user:password@
 // host:port/dbname"), from construction to destruction, removed from Qt's registry after.
 class DatabaseConnection {
@@ -19,10 +21,16 @@ public:
     QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
     // Asks the database whether the connection still works: a server restarts, a network fails.
     bool answers() const;
+    // Whether the target is still the database this connection opened: always for a server; for
+    // a file, false once it was removed or replaced, which an open connection would not notice.
+    bool isSameDatabase() const;
 
 private:
     QString m_target;
     QString m_name;
     QString m_error;
     bool m_open = false;
+    bool m_file = false;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
 };

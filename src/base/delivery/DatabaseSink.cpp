@@ -13,26 +13,25 @@ bool DatabaseSink::deliver(const QString& outputText) {
     }
     const QString database = resolveTargetPath(m_settings.databasePath);
     const QStringList fields = OutputTemplate::fields(outputText);
-    if (!isDatabaseServerUrl(database)) {
-        return Database::insertRecord(database, m_settings.databaseTable, fields);
-    }
-    if (m_server && m_server->target() != database) {
-        m_server.reset();
+    // A kept connection serves the same database only: not one named differently since, nor a
+    // file removed or replaced by another one.
+    if (m_connection && (m_connection->target() != database || !m_connection->isSameDatabase())) {
+        m_connection.reset();
     }
     // A connection kept from an earlier record may have been lost since: then one more try.
-    const bool kept = m_server != nullptr;
+    const bool kept = m_connection != nullptr;
     for (int attempt = 0; attempt < (kept ? 2 : 1); ++attempt) {
-        if (!m_server) {
-            m_server = std::make_unique<DatabaseConnection>(database);
+        if (!m_connection) {
+            m_connection = std::make_unique<DatabaseConnection>(database);
         }
-        if (Database::insertRecord(*m_server, m_settings.databaseTable, fields)) {
+        if (Database::insertRecord(*m_connection, m_settings.databaseTable, fields)) {
             return true;
         }
         // A refused record leaves a working connection as it is.
-        if (m_server->answers()) {
+        if (m_connection->answers()) {
             return false;
         }
-        m_server.reset();
+        m_connection.reset();
     }
     return false;
 }

@@ -8,9 +8,9 @@
 struct Settings;
 
 // Adds each output text as a record of the database table of the settings, one field per
-// column. A text without any field separator adds nothing. A database server keeps its connection
-// from one record to the next; one that was lost (the server restarted) is opened again at once,
-// and the record goes in on the new one.
+// column. A text without any field separator adds nothing. The connection is kept from one record
+// to the next; one that was lost (the server restarted) is opened again at once, and the record
+// goes in on the new one. A database file removed or replaced since is opened anew.
 class DatabaseSink : public DeliverySink {
 public:
     explicit DatabaseSink(const Settings& settings);
@@ -19,5 +19,5 @@ public:
 
 private:
     const Settings& m_settings;
-    std::unique_ptr<DatabaseConnection> m_server;
+    std::unique_ptr<DatabaseConnection> m_connection;
 };

@@ -1,0 +1,267 @@
+// Start-up times, each beside `true` started the same way as the floor: a headless Kelvane from
+// process start to the first value in its text file, against kelvane-devsim on loopback that
+// sends a record every 6 ms; and with a window on a private Xvfb, from process start to the main
+// window mapped. Every run has a private D-Bus session bus, as a desktop has. The program
+// directory is a copy of the build's data files with the simulator's port. Prints the median and
+// the minimum of the runs (argument: the number of runs, default 15). The headless runs need
+// nothing else; the window runs need Xvfb and dbus-daemon.
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+double nowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// A child started with posix_spawn, the same way for Kelvane and for `true`; killed and reaped
+// with the object.
+class Child {
+public:
+    Child(const QByteArray& program, const QList<QByteArray>& arguments) {
+        std::vector<char*> argv{const_cast<char*>(program.constData())};
+        for (const QByteArray& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.constData()));
+        }
+        argv.push_back(nullptr);
+        // The child's messages would only mix with the figures.
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (posix_spawn(&m_pid, program.constData(), &actions, nullptr, argv.data(), environ) != 0) {
+            m_pid = 0;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            waitForExit();
+        }
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    bool started() const { return m_pid > 0; }
+    void waitForExit() {
+        int status = 0;
+        while (m_pid > 0 && ::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        m_pid = 0;
+    }
+
+private:
+    pid_t m_pid = 0;
+};
+
+struct Figures {
+    std::vector<double> times;
+    void print(const char* label) {
+        if (times.empty()) {
+            std::printf("%-52s not measured\n", label);
+            return;
+        }
+        std::sort(times.begin(), times.end());
+        std::printf("%-52s median %7.1f ms   min %7.1f ms   (%zu runs)\n", label, times[times.size() / 2],
+                    times.front(), times.size());
+        std::fflush(stdout);
+    }
+};
+
+// A helper process that prints one line (an address, a port, a display number) and keeps running.
+class Announcer {
+public:
+    Announcer(const QString& program, const QStringList& arguments, const QString& pattern) {
+        m_process.start(program, arguments);
+        const QRegularExpression line(pattern);
+        QByteArray output;
+        for (int i = 0; i < 100 && m_value.isEmpty(); ++i) {
+            m_process.waitForReadyRead(100);
+            output += m_process.readAllStandardOutput();
+            const auto match = line.match(QString::fromUtf8(output));
+            if (match.hasMatch()) {
+                m_value = match.captured(1);
+            }
+        }
+    }
+    ~Announcer() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    Announcer(const Announcer&) = delete;
+    Announcer& operator=(const Announcer&) = delete;
+    const QString& value() const { return m_value; }
+
+private:
+    QProcess m_process;
+    QString m_value;
+};
+
+// The build's data files with the device's port, in a fresh program directory.
+bool makeProgramDirectory(const QString& folder, const QString& build, const QString& port) {
+    for (const char* name : {"language.ini", "kelvane.ini"}) {
+        if (!QFile::copy(QDir(build).filePath(QLatin1String(name)),
+                         QDir(folder).filePath(QLatin1String(name)))) {
+            return false;
+        }
+    }
+    QFile source(QDir(build).filePath(QStringLiteral("standard.cfg")));
+    QFile target(QDir(folder).filePath(QStringLiteral("standard.cfg")));
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QString settings = QString::fromUtf8(source.readAll());
+    settings.replace(QRegularExpression(QStringLiteral("(?m)^tcpport=.*$")),
+                     QStringLiteral("tcpport=") + port);
+    settings.replace(QRegularExpression(QStringLiteral("(?m)^portnum=.*$")),
+                     QStringLiteral("portnum=TCP/IP"));
+    settings.replace(QRegularExpression(QStringLiteral("(?m)^tcpip=.*$")), QStringLiteral("tcpip=127.0.0.1"));
+    settings.replace(QRegularExpression(QStringLiteral("(?m)^Anwendung=.*$")),
+                     QStringLiteral("Anwendung=Text-Datei"));
+    settings.replace(QRegularExpression(QStringLiteral("(?m)^TextFile=.*$")),
+                     QStringLiteral("TextFile=values.txt"));
+    return target.write(settings.toUtf8()) > 0;
+}
+
+double trueMs() {
+    const double start = nowMs();
+    Child child("/bin/true", {});
+    child.waitForExit();
+    return nowMs() - start;
+}
+
+// The time from start until the main window of a new client is mapped on the display.
+double windowMs(Display* display, const QByteArray& kelvane, const QString& folder) {
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, True);
+    const double start = nowMs();
+    Child child(kelvane, {});
+    while (child.started() && nowMs() - start < 20000) {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type != MapNotify) {
+                continue;
+            }
+            char* name = nullptr;
+            const bool ours =
+                XFetchName(display, event.xmap.window, &name) && name && QByteArray(name).contains("Kelvane");
+            XFree(name);
+            if (ours) {
+                const double shown = nowMs() - start;
+                QFile::remove(QDir(folder).filePath(QStringLiteral("values.txt")));
+                return shown;
+            }
+        }
+        QThread::usleep(100);
+    }
+    return -1.0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    const QString build = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(".."));
+    const QByteArray kelvane = QFile::encodeName(QDir(build).filePath(QStringLiteral("kelvane")));
+
+    Announcer bus(
+        QStringLiteral("dbus-daemon"),
+        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
+        QStringLiteral("^(\\S+)\\n"));
+    if (!bus.value().isEmpty()) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.value().toUtf8());
+    }
+    Announcer device(QDir(build).filePath(QStringLiteral("kelvane-devsim")),
+                     {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--mode"),
+                      QStringLiteral("interval"), QStringLiteral("--interval"), QStringLiteral("6")},
+                     QStringLiteral("tcp: 127\\.0\\.0\\.1:(\\d+)\\n"));
+    QTemporaryDir folder;
+    if (device.value().isEmpty() || !makeProgramDirectory(folder.path(), build, device.value())) {
+        std::fprintf(stderr, "bench_startup: the simulator or the program directory could not be made\n");
+        return 1;
+    }
+    qputenv("KELVANE_HOME", QFile::encodeName(folder.path()));
+    std::printf("session bus: %s\n", bus.value().isEmpty() ? "none (dbus-daemon missing)" : "private");
+
+    const QString values = QDir(folder.path()).filePath(QStringLiteral("values.txt"));
+    Figures floor;
+    Figures headless;
+    for (int run = 0; run < runs; ++run) {
+        floor.times.push_back(trueMs());
+        QFile::remove(values);
+        const double start = nowMs();
+        Child child(kelvane, {"--headless"});
+        struct stat status {};
+        while (child.started() && nowMs() - start < 20000 &&
+               !(::stat(QFile::encodeName(values).constData(), &status) == 0 && status.st_size > 0)) {
+            QThread::usleep(100);
+        }
+        if (status.st_size > 0) {
+            headless.times.push_back(nowMs() - start);
+        }
+    }
+    floor.print("`true`, started the same way");
+    headless.print("headless: start to the first value in the text file");
+
+    Announcer server(QStringLiteral("Xvfb"),
+                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                      QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                      QStringLiteral("1280x1024x24")},
+                     QStringLiteral("^(\\d+)\\n"));
+    if (server.value().isEmpty()) {
+        std::printf("window: not measured, Xvfb did not start\n");
+        return 0;
+    }
+    qputenv("DISPLAY", ':' + server.value().toUtf8());
+    qunsetenv("QT_QPA_PLATFORM");
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::printf("window: not measured, the display cannot be opened\n");
+        return 0;
+    }
+    Figures window;
+    for (int run = 0; run < runs; ++run) {
+        const double shown = windowMs(display, kelvane, folder.path());
+        if (shown >= 0.0) {
+            window.times.push_back(shown);
+        }
+    }
+    XCloseDisplay(display);
+    window.print("window on Xvfb: start to the main window mapped");
+    return 0;
+}

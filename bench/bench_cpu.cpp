@@ -27,11 +27,12 @@
 
 namespace {
 
-double cpuSeconds() {
+// Processor time of this process so far, in seconds: user and system.
+std::pair<double, double> cpuSeconds() {
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return {static_cast<double>(usage.ru_utime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec) / 1e6,
+            static_cast<double>(usage.ru_stime.tv_sec) + static_cast<double>(usage.ru_stime.tv_usec) / 1e6};
 }
 
 struct Target {
@@ -98,21 +99,25 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
     QTimer::singleShot(1000, &settle, &QEventLoop::quit);
     settle.exec();
     transfers = 0;
-    const double before = cpuSeconds();
+    const auto before = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
-    const double used = cpuSeconds() - before;
+    const auto after = cpuSeconds();
+    const double user = after.first - before.first;
+    const double used = user + after.second - before.second;
     const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
     program.session.controller().shutdown();
     device.terminate();
     device.waitForFinished(5000);
     const auto [taken, sent] = takenOfSent(program.dir.path());
-    std::printf("%-34s %6.2f %% of one core (%.3f s in %.1f s), %4.0f values/s, %.0f us per value", label,
-                100.0 * used / elapsed, used, elapsed, transfers / elapsed,
-                transfers > 0 ? 1e6 * used / transfers : 0.0);
+    std::printf(
+        "%-30s %5.2f %% of one core (%.3f s in %.1f s, %.0f %% of it system), %3.0f values/s, %4.0f us per "
+        "value",
+        label, 100.0 * used / elapsed, used, elapsed, used > 0 ? 100.0 * (used - user) / used : 0.0,
+        transfers / elapsed, transfers > 0 ? 1e6 * used / transfers : 0.0);
     if (sent > 0) {
         std::printf(", %d of %d records taken%s", taken, sent, 2 * taken >= sent ? "" : " (LESS THAN HALF)");
     }

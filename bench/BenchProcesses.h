@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdio>
 
 // Helpers of the benchmarks that run Kelvane as its own process.
 
@@ -66,3 +69,31 @@ inline bool makeProgramDirectory(const QString& folder, const QString& build, co
                      QStringLiteral("TextFile=values.txt"));
     return target.write(settings.toUtf8()) > 0;
 }
+
+// What a Kelvane process of a benchmark runs against: a private D-Bus session bus, as a desktop
+// has, kelvane-devsim on loopback sending a record every 6 ms (a 38 400 baud line), and a
+// program directory made for them, set in the environment for the processes started after.
+struct StreamingPeers {
+    explicit StreamingPeers(const QString& build)
+        : bus(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
+              QStringLiteral("^(\\S+)\\n")),
+          device(QDir(build).filePath(QStringLiteral("kelvane-devsim")),
+                 {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--mode"),
+                  QStringLiteral("interval"), QStringLiteral("--interval"), QStringLiteral("6")},
+                 QStringLiteral("tcp: 127\\.0\\.0\\.1:(\\d+)\\n")) {
+        if (!bus.value().isEmpty()) {
+            qputenv("DBUS_SESSION_BUS_ADDRESS", bus.value().toUtf8());
+        }
+        ready = !device.value().isEmpty() && makeProgramDirectory(folder.path(), build, device.value());
+        qputenv("KELVANE_HOME", QFile::encodeName(folder.path()));
+        std::printf("session bus: %s\n", bus.value().isEmpty() ? "none (dbus-daemon missing)" : "private");
+    }
+
+    QString file(const QString& name) const { return QDir(folder.path()).filePath(name); }
+
+    Announcer bus;
+    Announcer device;
+    QTemporaryDir folder;
+    bool ready = false;
+};

@@ -21,7 +21,8 @@ struct BenchProgram {
         const ProgramSession::Desktop& desktop = {})
         : dialogs(prepare(dir, portSettings, target), nullptr), session(view, dialogs, desktop) {}
 
-    // The program directory with kelvane.ini, a one-text language file and standard.cfg.
+    // The program directory with kelvane.ini, a language file with the value and unit tokens, and
+    // standard.cfg.
     static QString prepare(const QTemporaryDir& dir, const QByteArray& portSettings,
                            const QByteArray& target) {
         ProgramDirectory::set(dir.path());
@@ -31,6 +32,7 @@ struct BenchProgram {
         IniDocument language;
         language.setValue(QStringLiteral("SPRACHE"), QStringLiteral("aktuell"), QStringLiteral("ENGLISH"));
         language.setValue(QStringLiteral("ENGLISH"), QStringLiteral("TextMesswert"), QStringLiteral("Value"));
+        language.setValue(QStringLiteral("ENGLISH"), QStringLiteral("TextEinheit"), QStringLiteral("Unit"));
         language.save(dir.filePath(QStringLiteral("language.ini")));
         Settings settings;
         ConfigurationFile::read(

@@ -40,13 +40,30 @@ struct Target {
     QByteArray keys; // the [Anwendung] section
     // Makes the target in the program directory before the start; false when it cannot.
     std::function<bool(const QString& folder)> prepare;
+    // Reads the target back after the run: the number of values it holds, -1 when unreadable.
+    std::function<int(const QString& folder)> count;
 };
 
-bool run(const QString& program, const QStringList& arguments) {
+bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr) {
     QProcess process;
     process.start(program, arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
+    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+                    process.exitCode() == 0;
+    if (output) {
+        *output = process.readAllStandardOutput();
+    }
+    if (!ok) {
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
+    }
+    return ok;
+}
+
+// A number a peer program printed; -1 when it failed.
+int countBy(const QString& program, const QStringList& arguments) {
+    QByteArray output;
+    bool ok = false;
+    const int count = run(program, arguments, &output) ? output.trimmed().toInt(&ok) : -1;
+    return ok ? count : -1;
 }
 
 // Records taken and records the device sent from the first to the last one taken, from the
@@ -88,7 +105,7 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
         "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(port) + "\n",
         target.keys);
     if (target.prepare && !target.prepare(program.dir.path())) {
-        std::printf("%-34s not measured: the target could not be made\n", label);
+        std::printf("%-30s not measured: the target could not be made\n", label);
         return;
     }
     program.session.start({});
@@ -121,6 +138,10 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
     if (sent > 0) {
         std::printf(", %d of %d records taken%s", taken, sent, 2 * taken >= sent ? "" : " (LESS THAN HALF)");
     }
+    if (target.count) {
+        const int held = target.count(program.dir.path());
+        std::printf(held == taken ? ", all in the target" : ", but the target holds %d", held);
+    }
     std::printf("\n");
     std::fflush(stdout);
 }
@@ -136,27 +157,48 @@ int main(int argc, char** argv) {
     const QStringList silent{QStringLiteral("--mode"), QStringLiteral("demand")};
     const QStringList lineRate{QStringLiteral("--mode"), QStringLiteral("interval"),
                                QStringLiteral("--interval"), QStringLiteral("6")};
-    const QByteArray fields = "Format={Value}{TAB}{Unit}\n";
+    // Each field ends with the separator.
+    const QByteArray fields = "Format={Value}{TAB}{Unit}{TAB}\n";
     const QString sqlite = QStringLiteral("sqlite3");
-    const Target text{"text file", "Anwendung=Text-Datei\nTextFile=values.txt\nFormat={Value}\n", {}};
+    const Target text{"text file",
+                      "Anwendung=Text-Datei\nTextFile=values.txt\nFormat={Value}\n",
+                      {},
+                      [](const QString& folder) {
+                          QFile file(QDir(folder).filePath(QStringLiteral("values.txt")));
+                          return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("123.45\r\n")) : 0;
+                      }};
     measure(simulator, silent, "online, device silent", text, seconds);
     measure(simulator, lineRate, "streaming into a text file", text, seconds);
-    measure(simulator, lineRate, "streaming into a workbook",
-            {"workbook", "Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n" + fields,
-             [](const QString& folder) {
-                 return run(
-                     QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("import openpyxl, sys\nwb = openpyxl.Workbook(); wb.active.title = "
-                                     "'Tabelle1'\nwb.active['A1'] = 'Wert'\nwb.save(sys.argv[1])"),
-                      QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
-             }},
-            seconds);
+    measure(
+        simulator, lineRate, "streaming into a workbook",
+        {"workbook", "Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n" + fields,
+         [](const QString& folder) {
+             return run(QStringLiteral("/usr/bin/python3"),
+                        {QStringLiteral("-c"),
+                         QStringLiteral("import openpyxl, sys\nwb = openpyxl.Workbook(); wb.active.title = "
+                                        "'Tabelle1'\nwb.active['A1'] = 'Wert'\nwb.save(sys.argv[1])"),
+                         QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
+         },
+         [](const QString& folder) {
+             return countBy(QStringLiteral("/usr/bin/python3"),
+                            {QStringLiteral("-c"),
+                             QStringLiteral("import openpyxl, sys\n"
+                                            "ws = openpyxl.load_workbook(sys.argv[1])['Tabelle1']\n"
+                                            "print(sum(1 for r in ws.iter_rows(min_row=2, values_only=True)"
+                                            " if r[0] == 123.45 and r[1] == 'g'))"),
+                             QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
+         }},
+        seconds);
     measure(simulator, lineRate, "streaming into SQLite",
             {"SQLite", "Anwendung=Access-Datenbank\nAccessTable=w\nAccessFile=lab.db\n" + fields,
              [&sqlite](const QString& folder) {
                  return run(sqlite, {QDir(folder).filePath(QStringLiteral("lab.db")),
                                      QStringLiteral("CREATE TABLE w (value REAL, unit TEXT);")});
+             },
+             [&sqlite](const QString& folder) {
+                 return countBy(
+                     sqlite, {QDir(folder).filePath(QStringLiteral("lab.db")),
+                              QStringLiteral("SELECT count(*) FROM w WHERE value = 123.45 AND unit = 'g';")});
              }},
             seconds);
 #ifdef KELVANE_BENCH_POSTGRES
@@ -165,7 +207,7 @@ int main(int argc, char** argv) {
     }
     PostgresCluster cluster;
     if (!cluster.start()) {
-        std::printf("%-34s not measured: %s\n", "streaming into PostgreSQL", qPrintable(cluster.reason()));
+        std::printf("%-30s not measured: %s\n", "streaming into PostgreSQL", qPrintable(cluster.reason()));
         return 0;
     }
     cluster.psql(QStringLiteral("CREATE TABLE w (value numeric, unit text);"));
@@ -173,10 +215,17 @@ int main(int argc, char** argv) {
         simulator, lineRate, "streaming into PostgreSQL",
         {"PostgreSQL",
          "Anwendung=Access-Datenbank\nAccessTable=w\nAccessFile=" + cluster.url().toUtf8() + "\n" + fields,
-         {}},
+         {},
+         [&cluster](const QString&) {
+             bool ok = false;
+             const int count =
+                 cluster.psql(QStringLiteral("SELECT count(*) FROM w WHERE value = 123.45 AND unit = 'g';"))
+                     .toInt(&ok);
+             return ok ? count : -1;
+         }},
         seconds);
 #else
-    std::printf("%-34s not measured: built without the tests' PostgreSQL cluster\n",
+    std::printf("%-30s not measured: built without the tests' PostgreSQL cluster\n",
                 "streaming into PostgreSQL");
 #endif
     return 0;

@@ -39,24 +39,12 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 600;
     const QString build = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(".."));
 
-    Announcer bus(
-        QStringLiteral("dbus-daemon"),
-        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
-        QStringLiteral("^(\\S+)\\n"));
-    if (!bus.value().isEmpty()) {
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.value().toUtf8());
-    }
-    Announcer device(QDir(build).filePath(QStringLiteral("kelvane-devsim")),
-                     {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--mode"),
-                      QStringLiteral("interval"), QStringLiteral("--interval"), QStringLiteral("6")},
-                     QStringLiteral("tcp: 127\\.0\\.0\\.1:(\\d+)\\n"));
-    QTemporaryDir folder;
-    if (device.value().isEmpty() || !makeProgramDirectory(folder.path(), build, device.value())) {
+    StreamingPeers peers(build);
+    if (!peers.ready) {
         std::fprintf(stderr, "bench_memory: the simulator or the program directory could not be made\n");
         return 1;
     }
-    qputenv("KELVANE_HOME", QFile::encodeName(folder.path()));
-    const QString values = QDir(folder.path()).filePath(QStringLiteral("values.txt"));
+    const QString values = peers.file(QStringLiteral("values.txt"));
 
     QProcess kelvane;
     kelvane.setStandardOutputFile(QProcess::nullDevice());
@@ -73,7 +61,6 @@ int main(int argc, char** argv) {
     }
     const long start = residentKiB(pid);
     const qint64 startValues = linesOf(values);
-    std::printf("session bus: %s\n", bus.value().isEmpty() ? "none (dbus-daemon missing)" : "private");
     std::printf("%8s %12s %10s\n", "seconds", "RSS KiB", "values");
     std::printf("%8d %12ld %10lld\n", 0, start, static_cast<long long>(startValues));
     std::fflush(stdout);

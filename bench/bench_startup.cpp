@@ -143,26 +143,13 @@ int main(int argc, char** argv) {
     const QString build = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(".."));
     const QByteArray kelvane = QFile::encodeName(QDir(build).filePath(QStringLiteral("kelvane")));
 
-    Announcer bus(
-        QStringLiteral("dbus-daemon"),
-        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
-        QStringLiteral("^(\\S+)\\n"));
-    if (!bus.value().isEmpty()) {
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.value().toUtf8());
-    }
-    Announcer device(QDir(build).filePath(QStringLiteral("kelvane-devsim")),
-                     {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--mode"),
-                      QStringLiteral("interval"), QStringLiteral("--interval"), QStringLiteral("6")},
-                     QStringLiteral("tcp: 127\\.0\\.0\\.1:(\\d+)\\n"));
-    QTemporaryDir folder;
-    if (device.value().isEmpty() || !makeProgramDirectory(folder.path(), build, device.value())) {
+    StreamingPeers peers(build);
+    if (!peers.ready) {
         std::fprintf(stderr, "bench_startup: the simulator or the program directory could not be made\n");
         return 1;
     }
-    qputenv("KELVANE_HOME", QFile::encodeName(folder.path()));
-    std::printf("session bus: %s\n", bus.value().isEmpty() ? "none (dbus-daemon missing)" : "private");
 
-    const QString values = QDir(folder.path()).filePath(QStringLiteral("values.txt"));
+    const QString values = peers.file(QStringLiteral("values.txt"));
     Figures floor;
     Figures headless;
     for (int run = 0; run < runs; ++run) {
@@ -200,7 +187,7 @@ int main(int argc, char** argv) {
     }
     Figures window;
     for (int run = 0; run < runs; ++run) {
-        const double shown = windowMs(display, kelvane, folder.path());
+        const double shown = windowMs(display, kelvane, peers.folder.path());
         if (shown >= 0.0) {
             window.times.push_back(shown);
         }

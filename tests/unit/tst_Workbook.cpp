@@ -2,6 +2,7 @@
 #include "base/delivery/AppendableDeflate.h"
 #include "base/delivery/Workbook.h"
 #include "base/delivery/WorkbookSink.h"
+#include "base/delivery/WorksheetXml.h"
 #include "base/delivery/ZipPackage.h"
 #include "base/texts/LanguageTable.h"
 #include "support/ScriptedDialogs.h"
@@ -425,6 +426,67 @@ private Q_SLOTS:
         }
         QTEST(linesOf(dump(kept), Sheet + u'!'), "cells");
         QCOMPARE(partOf(kept, FirstSheet), partOf(fresh, FirstSheet));
+    }
+
+    // An append can be spliced into the text the sheet was saved as: the rows added go where the
+    // cuts say, the new reference replaces the old one, and the result is what saving the changed
+    // sheet writes. Where no cuts are given, the sheet is saved whole.
+    void splicedAppend_data() {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<bool>("cuttable");
+        const QByteArray ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+        const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+        const QByteArray row = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a</t></is></c></row>";
+        QTest::newRow("plain") << head + "<worksheet " + ns + "><dimension ref=\"A1\"/><sheetData>" + row +
+                                      "</sheetData></worksheet>"
+                               << true;
+        QTest::newRow("prefix, attributes, whitespace and parts after the rows")
+            << head +
+                   "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                   "xmlns:r=\"r\">\n  <x:sheetPr/><x:dimension x:other=\"1\" ref=\"A1:B1\"/>\n  "
+                   "<x:sheetData>\n" +
+                   QByteArray(row).replace("<", "<x:").replace("<x:/", "</x:") +
+                   "\n  </x:sheetData>\n  <x:pageMargins left=\"0.7\"/><!-- </x:sheetData> "
+                   "-->\n</x:worksheet>\n<!-- end -->"
+            << true;
+        QTest::newRow("single quotes")
+            << head + "<worksheet " + ns + " a='say \"hi\"'><dimension ref='A1'/><sheetData>" + row +
+                   "</sheetData></worksheet>"
+            << true;
+        QTest::newRow("no dimension")
+            << head + "<worksheet " + ns + "><sheetData>" + row + "</sheetData></worksheet>" << true;
+        QTest::newRow("comment after the last row")
+            << head + "<worksheet " + ns + "><dimension ref=\"A1\"/><sheetData>" + row +
+                   "<!-- x --></sheetData></worksheet>"
+            << false;
+        QTest::newRow("no row") << head + "<worksheet " + ns +
+                                       "><dimension ref=\"A1\"/><sheetData/></worksheet>"
+                                << false;
+    }
+
+    void splicedAppend() {
+        QFETCH(QByteArray, xml);
+        QFETCH(bool, cuttable);
+        WorksheetXml sheet;
+        QVERIFY(sheet.load(xml, {}));
+        std::optional<WorksheetXml::Cuts> cuts;
+        const QByteArray saved = sheet.save(&cuts);
+        QCOMPARE(saved, sheet.save());
+        QCOMPARE(cuts.has_value(), cuttable);
+        sheet.markSaved();
+        const int row = sheet.firstEmptyRow();
+        sheet.setNumber(row, 1, 2.5);
+        sheet.setText(row, 3, u"g"_s);
+        const std::optional<WorksheetXml::Appended> appended = sheet.appended();
+        QVERIFY(appended.has_value());
+        if (!cuts) {
+            return;
+        }
+        const QByteArray spliced = saved.left(cuts->referenceStart) + appended->reference +
+                                   saved.mid(cuts->referenceEnd, cuts->rowsEnd - cuts->referenceEnd) +
+                                   appended->rows + saved.mid(cuts->rowsEnd);
+        QCOMPARE(spliced, sheet.save());
+        QVERIFY(appended->rows.contains(">2.5</"));
     }
 
     // The pieces of a text deflated apart are one deflate stream of the whole text, however many

@@ -167,7 +167,8 @@ struct Workbook::Private {
             }
         }
         deflate.reset();
-        const QByteArray xml = sheet.save();
+        std::optional<WorksheetXml::Cuts> cuts;
+        const QByteArray xml = sheet.save(&cuts);
         if (sheet.replacedFormula()) {
             ZipPackage::Changes changes{{sheetIndex, xml}};
             if (!dropCalculationChain(changes)) {
@@ -177,7 +178,7 @@ struct Workbook::Private {
             *deletesParts = changes.size() > 1;
             return package.withChanges(changes, reason);
         }
-        if (const std::optional<WorksheetXml::Cuts> cuts = sheet.cutsOf(xml)) {
+        if (cuts) {
             const QByteArrayView text(xml);
             if (deflate.start(text.first(cuts->referenceStart),
                               text.sliced(cuts->referenceStart, cuts->referenceEnd - cuts->referenceStart),

@@ -382,8 +382,12 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
         m_highestRow = std::max(m_highestRow, rowNumber);
     }
 
-    QuoteFixer fixer;
-    m_document.traverse(fixer);
+    // Only a single-quoted attribute can hold a double quote; most sheets have none, and the
+    // walk over every attribute is a good part of loading a large sheet.
+    if (xml.contains('\'')) {
+        QuoteFixer fixer;
+        m_document.traverse(fixer);
+    }
     m_modified = false;
     return true;
 }
@@ -605,7 +609,10 @@ void WorksheetXml::setText(int row, int column, const QString& text) {
     m_modified = true;
 }
 
-QByteArray WorksheetXml::save() const {
+QByteArray WorksheetXml::save(std::optional<Cuts>* cuts) const {
+    if (cuts) {
+        cuts->reset();
+    }
     QByteArray out;
     out.reserve(m_buffer.size() + 4096);
     ByteArrayWriter writer(out);
@@ -616,64 +623,74 @@ QByteArray WorksheetXml::save() const {
         return out;
     }
     out.append(m_prolog);
-    for (pugi::xml_node node = m_document.document_element(); node; node = node.next_sibling()) {
-        node.print(writer, "", flags, m_encoding);
+    const pugi::xml_node root = m_document.document_element();
+    if (!cuts || m_encoding != pugi::encoding_utf8 || !m_lastRow) {
+        for (pugi::xml_node node = root; node; node = node.next_sibling()) {
+            node.print(writer, "", flags, m_encoding);
+        }
+        return out;
+    }
+    // The root and the sheet data are written tag by tag, as the parser's printer writes them,
+    // to learn where the dimension's reference and the end of the rows fall in the text.
+    const auto startTag = [&out](pugi::xml_node element) {
+        out += '<';
+        out += element.name();
+        for (const pugi::xml_attribute attribute : element.attributes()) {
+            out += ' ';
+            out += attribute.name();
+            out += "=\"";
+            out += attribute.value();
+            out += '"';
+        }
+        out += element.first_child() ? ">" : "/>";
+    };
+    const auto endTag = [&out](pugi::xml_node element) {
+        out += "</";
+        out += element.name();
+        out += '>';
+    };
+    Cuts found;
+    bool cuttable = true;
+    bool rowsSeen = false;
+    startTag(root);
+    for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
+        if (child == m_sheetData) {
+            startTag(child);
+            for (pugi::xml_node row = child.first_child(); row; row = row.next_sibling()) {
+                // New rows go after the last one; only whitespace may stand between it and the end.
+                cuttable = cuttable && (found.rowsEnd == 0 || row.type() == pugi::node_pcdata);
+                row.print(writer, "", flags, pugi::encoding_utf8);
+                if (row == m_lastRow) {
+                    found.rowsEnd = out.size();
+                }
+            }
+            endTag(child);
+            rowsSeen = true;
+            continue;
+        }
+        const qsizetype start = out.size();
+        child.print(writer, "", flags, pugi::encoding_utf8);
+        const pugi::xml_attribute reference = m_dimension.attribute("ref");
+        if (child == m_dimension && reference) {
+            // An attribute value holds no double quote, so this is the attribute itself.
+            const qsizetype at = out.indexOf(" ref=\"", start);
+            const qsizetype length = qsizetype(std::strlen(reference.value()));
+            cuttable =
+                cuttable && !rowsSeen && at >= 0 &&
+                std::string_view(out.constData() + at + 6,
+                                 std::size_t(std::min(length, out.size() - at - 6))) == reference.value();
+            found.referenceStart = at + 6;
+            found.referenceEnd = found.referenceStart + length;
+        }
+    }
+    endTag(root);
+    for (pugi::xml_node node = root.next_sibling(); node; node = node.next_sibling()) {
+        node.print(writer, "", flags, pugi::encoding_utf8);
+    }
+    if (cuttable && found.rowsEnd > found.referenceEnd) {
+        *cuts = found;
     }
     return out;
-}
-
-std::optional<WorksheetXml::Cuts> WorksheetXml::cutsOf(const QByteArray& saved) const {
-    if (m_encoding != pugi::encoding_utf8) {
-        return std::nullopt;
-    }
-    QByteArray copy = saved;
-    copy.detach();
-    pugi::xml_document document;
-    if (!document.load_buffer_inplace(copy.data(), std::size_t(copy.size()), SourceFormParse,
-                                      pugi::encoding_utf8)) {
-        return std::nullopt;
-    }
-    // Parsed in place without escapes, so names and values point into the copy at their source.
-    const auto offsetOf = [&copy](const char* text) { return qsizetype(text - copy.constData()); };
-    const pugi::xml_node root = document.document_element();
-    Cuts cuts;
-    if (const pugi::xml_attribute reference = childElement(root, "dimension").attribute("ref")) {
-        cuts.referenceStart = offsetOf(reference.value());
-        cuts.referenceEnd = cuts.referenceStart + qsizetype(std::strlen(reference.value()));
-    }
-    const pugi::xml_node sheetData = childElement(root, "sheetData");
-    pugi::xml_node lastRow;
-    for (pugi::xml_node node = sheetData.first_child(); node; node = node.next_sibling()) {
-        if (isElement(node, "row")) {
-            lastRow = node;
-        }
-    }
-    if (!lastRow) {
-        return std::nullopt;
-    }
-    const pugi::xml_node after = lastRow.next_sibling();
-    if (after) {
-        for (pugi::xml_node node = after; node; node = node.next_sibling()) {
-            if (node.type() != pugi::node_pcdata) {
-                return std::nullopt;
-            }
-        }
-        cuts.rowsEnd = offsetOf(after.value());
-    } else {
-        // The sheet data's end tag is the last one of its name before whatever follows it.
-        pugi::xml_node next = sheetData.next_sibling();
-        if (!next) {
-            next = root.next_sibling();
-        }
-        const qsizetype bound =
-            next ? offsetOf(next.type() == pugi::node_element ? next.name() : next.value()) : saved.size();
-        const QByteArray endTag = QByteArray("</") + sheetData.name();
-        cuts.rowsEnd = saved.lastIndexOf(endTag, bound - endTag.size());
-    }
-    if (cuts.rowsEnd <= cuts.referenceEnd || cuts.rowsEnd > saved.size()) {
-        return std::nullopt;
-    }
-    return cuts;
 }
 
 std::optional<WorksheetXml::Appended> WorksheetXml::appended() const {

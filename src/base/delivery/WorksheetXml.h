@@ -44,17 +44,16 @@ public:
     bool isModified() const { return m_modified; }
     // Whether a cell written held a formula, which the calculation chain may still list.
     bool replacedFormula() const { return m_replacedFormula; }
-    QByteArray save() const;
-
-    // Where appends change the text save() returned: the dimension's reference spans
-    // [referenceStart, referenceEnd) (both 0 without one) and new rows go at rowsEnd. nullopt
-    // when the text is not UTF-8, has no row, or holds anything but whitespace after its last row.
+    // Where appends change the text save() writes: the dimension's reference spans
+    // [referenceStart, referenceEnd) (both 0 without one) and new rows go at rowsEnd.
     struct Cuts {
         qsizetype referenceStart = 0;
         qsizetype referenceEnd = 0;
         qsizetype rowsEnd = 0;
     };
-    std::optional<Cuts> cutsOf(const QByteArray& saved) const;
+    // The sheet's text. With cuts, also where appends change it, unless the text is not UTF-8,
+    // has no row, or holds anything but whitespace after its last row; the text is the same.
+    QByteArray save(std::optional<Cuts>* cuts = nullptr) const;
 
     // What changed since load() or markSaved() when that was only rows added after the last row:
     // their text and the dimension's reference, as save() writes them. nullopt after any other

@@ -155,8 +155,8 @@ struct Workbook::Private {
     }
 
     // The new package; the sheet's rows added since the last save are compressed on their own
-    // when nothing else changed. deletesParts tells whether entries go, which shifts the others.
-    std::optional<QByteArray> build(QString* reason, bool* corrupt, bool* deletesParts) {
+    // when nothing else changed.
+    std::optional<QByteArray> build(QString* reason, bool* corrupt) {
         if (deflate.isStarted()) {
             if (const std::optional<WorksheetXml::Appended> appended = sheet.appended()) {
                 if (!deflate.append(appended->reference, appended->rows)) {
@@ -175,7 +175,6 @@ struct Workbook::Private {
                 *corrupt = true;
                 return std::nullopt;
             }
-            *deletesParts = changes.size() > 1;
             return package.withChanges(changes, reason);
         }
         if (cuts) {
@@ -453,8 +452,7 @@ Workbook::Error Workbook::save() {
     d->savedStamp.reset();
     QString reason;
     bool corrupt = false;
-    bool deletesParts = false;
-    const std::optional<QByteArray> package = d->build(&reason, &corrupt, &deletesParts);
+    const std::optional<QByteArray> package = d->build(&reason, &corrupt);
     if (!package) {
         d->deflate.reset();
         if (corrupt) {
@@ -467,19 +465,17 @@ Workbook::Error Workbook::save() {
         return fail(Error::WriteFailed, QStringLiteral("cannot write %1: %2").arg(d->path, reason));
     }
     d->sheet.markSaved();
-    // The package written becomes the one the next save starts from, unless parts went: a later
-    // save then starts from the package as opened and drops them again.
-    if (!deletesParts) {
-        const std::optional<std::uint64_t> index = d->package.open(*package) == ZipPackage::Status::Ok
-                                                       ? d->package.find(d->sheetPart)
-                                                       : std::nullopt;
-        if (!index) {
-            d->isOpen = false;
-            return fail(Error::CorruptPackage, QStringLiteral("the workbook written cannot be read back"));
-        }
-        d->sheetIndex = *index;
-        d->savedStamp = stampOf(d->path);
+    // The package written is the one the next save starts from; the entries may have moved
+    // when the calculation chain went.
+    const std::optional<std::uint64_t> index =
+        d->package.open(*package) == ZipPackage::Status::Ok ? d->package.find(d->sheetPart) : std::nullopt;
+    if (!index) {
+        // The row is in the file; only the next write has to read it first.
+        d->isOpen = false;
+        return Error::None;
     }
+    d->sheetIndex = *index;
+    d->savedStamp = stampOf(d->path);
     return Error::None;
 }
 

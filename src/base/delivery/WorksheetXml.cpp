@@ -711,6 +711,7 @@ void WorksheetXml::markSaved() {
     m_appendedRows.clear();
     m_otherChange = false;
     m_modified = false;
+    m_replacedFormula = false;
 }
 
 std::optional<std::vector<bool>> WorksheetXml::sharedStringBlankness(const QByteArray& xml) {

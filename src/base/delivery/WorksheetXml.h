@@ -42,7 +42,8 @@ public:
     static std::string formatNumber(double value);
 
     bool isModified() const { return m_modified; }
-    // Whether a cell written held a formula, which the calculation chain may still list.
+    // Whether a cell written since load() or markSaved() held a formula, which the calculation
+    // chain may still list.
     bool replacedFormula() const { return m_replacedFormula; }
     // Where appends change the text save() writes: the dimension's reference spans
     // [referenceStart, referenceEnd) (both 0 without one) and new rows go at rowsEnd.

@@ -1,8 +1,16 @@
-// Processor time Kelvane uses while online: with a connected device that sends nothing, and
-// with a device that streams records as fast as the link takes them. The simulator runs as its
-// own process, so only Kelvane's own time is counted.
+// Processor time Kelvane uses while online: with a connected device that sends nothing, and with
+// a device that streams 22-byte records at the pace of a 38 400 baud line (one every 6 ms), into
+// the text-file, workbook, SQLite and PostgreSQL targets. The simulator runs as its own process
+// (and PostgreSQL as its own server), so only Kelvane's own time is counted. Each line also says
+// how many of the records sent while it ran were taken: the cycle must take at least every
+// second one. Arguments: the seconds per target (default 10), and optionally a word that the
+// lines to run must contain ("SQLite").
 
 #include "BenchProgram.h"
+
+#ifdef KELVANE_BENCH_POSTGRES
+#include "support/PostgresCluster.h"
+#endif
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,65 +22,211 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
 
-double cpuSeconds() {
+// Processor time of this process so far, in seconds: user and system.
+std::pair<double, double> cpuSeconds() {
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return {static_cast<double>(usage.ru_utime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec) / 1e6,
+            static_cast<double>(usage.ru_stime.tv_sec) + static_cast<double>(usage.ru_stime.tv_usec) / 1e6};
 }
 
-void run(const QString& simulator, const QStringList& mode, const char* label, int seconds) {
+struct Target {
+    const char* label;
+    QByteArray keys; // the [Anwendung] section
+    // Makes the target in the program directory before the start; false when it cannot.
+    std::function<bool(const QString& folder)> prepare;
+    // Reads the target back after the run: the number of values it holds, -1 when unreadable.
+    std::function<int(const QString& folder)> count;
+};
+
+bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr) {
+    QProcess process;
+    process.start(program, arguments);
+    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+                    process.exitCode() == 0;
+    if (output) {
+        *output = process.readAllStandardOutput();
+    }
+    if (!ok) {
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
+    }
+    return ok;
+}
+
+// A number a peer program printed; -1 when it failed.
+int countBy(const QString& program, const QStringList& arguments) {
+    QByteArray output;
+    bool ok = false;
+    const int count = run(program, arguments, &output) ? output.trimmed().toInt(&ok) : -1;
+    return ok ? count : -1;
+}
+
+// Records taken and records the device sent from the first to the last one taken, from the
+// sequence numbers in protocol.txt.
+std::pair<int, int> takenOfSent(const QString& folder) {
+    QFile file(QDir(folder).filePath(QStringLiteral("protocol.txt")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {0, 0};
+    }
+    const QRegularExpression line(QStringLiteral("^Datenstring: [SD](\\d{5})"),
+                                  QRegularExpression::MultilineOption);
+    int taken = 0;
+    int first = -1;
+    int last = -1;
+    for (auto match = line.globalMatch(QString::fromLatin1(file.readAll())); match.hasNext();) {
+        const int sequence = match.next().captured(1).toInt();
+        first = first < 0 ? sequence : first;
+        last = sequence;
+        ++taken;
+    }
+    return {taken, taken > 0 ? last - first + 1 : 0};
+}
+
+QString onlyMatching;
+
+void measure(const QString& simulator, const QStringList& mode, const char* label, const Target& target,
+             int seconds) {
+    if (!QString::fromLatin1(label).contains(onlyMatching)) {
+        return;
+    }
     QProcess device;
     device.start(simulator, QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + mode);
-    QByteArray output;
-    quint16 port = 0;
-    const QRegularExpression line(QStringLiteral("tcp: 127\\.0\\.0\\.1:(\\d+)\\n"));
-    for (int i = 0; i < 100 && port == 0; ++i) {
-        device.waitForReadyRead(100);
-        output += device.readAllStandardOutput();
-        const auto match = line.match(QString::fromUtf8(output));
-        if (match.hasMatch()) {
-            port = static_cast<quint16>(match.captured(1).toUInt());
-        }
-    }
+    const quint16 port = BenchProgram::simulatorPort(device);
     if (port == 0) {
         std::fprintf(stderr, "the simulator did not start\n");
         return;
     }
     BenchProgram program(
-        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(port) + "\n");
+        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(port) + "\n",
+        target.keys);
+    if (target.prepare && !target.prepare(program.dir.path())) {
+        std::printf("%-30s not measured: the target could not be made\n", label);
+        return;
+    }
     program.session.start({});
     int transfers = 0;
     QObject::connect(&program.session.cycle(), &MainCycle::transferred, [&transfers] { ++transfers; });
-    const double before = cpuSeconds();
+    // The first second holds the connection and the first opening of the target.
+    QEventLoop settle;
+    QTimer::singleShot(1000, &settle, &QEventLoop::quit);
+    settle.exec();
+    transfers = 0;
+    const auto before = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
-    const double used = cpuSeconds() - before;
+    const auto after = cpuSeconds();
+    const double user = after.first - before.first;
+    const double used = user + after.second - before.second;
     const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
-    std::printf("%s: %.1f %% of one core over %.1f s (%.3f s processor time), %d values delivered (%.0f per "
-                "second)\n",
-                label, 100.0 * used / elapsed, elapsed, used, transfers, transfers / elapsed);
     program.session.controller().shutdown();
     device.terminate();
     device.waitForFinished(5000);
+    const auto [taken, sent] = takenOfSent(program.dir.path());
+    std::printf(
+        "%-30s %5.2f %% of one core (%.3f s in %.1f s, %.0f %% of it system), %3.0f values/s, %4.0f us per "
+        "value",
+        label, 100.0 * used / elapsed, used, elapsed, used > 0 ? 100.0 * (used - user) / used : 0.0,
+        transfers / elapsed, transfers > 0 ? 1e6 * used / transfers : 0.0);
+    if (sent > 0) {
+        std::printf(", %d of %d records taken%s", taken, sent, 2 * taken >= sent ? "" : " (LESS THAN HALF)");
+    }
+    if (target.count) {
+        const int held = target.count(program.dir.path());
+        std::printf(held == taken ? ", all in the target" : ", but the target holds %d", held);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    onlyMatching = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QString simulator =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../kelvane-devsim"));
-    run(simulator, {QStringLiteral("--mode"), QStringLiteral("demand")}, "online, device silent", seconds);
-    run(simulator, {QStringLiteral("--mode"), QStringLiteral("continuous")}, "online, device streaming",
+    const QStringList silent{QStringLiteral("--mode"), QStringLiteral("demand")};
+    const QStringList lineRate{QStringLiteral("--mode"), QStringLiteral("interval"),
+                               QStringLiteral("--interval"), QStringLiteral("6")};
+    // Each field ends with the separator.
+    const QByteArray fields = "Format={Value}{TAB}{Unit}{TAB}\n";
+    const QString sqlite = QStringLiteral("sqlite3");
+    const Target text{"text file",
+                      "Anwendung=Text-Datei\nTextFile=values.txt\nFormat={Value}\n",
+                      {},
+                      [](const QString& folder) {
+                          QFile file(QDir(folder).filePath(QStringLiteral("values.txt")));
+                          return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("123.45\r\n")) : 0;
+                      }};
+    measure(simulator, silent, "online, device silent", text, seconds);
+    measure(simulator, lineRate, "streaming into a text file", text, seconds);
+    measure(
+        simulator, lineRate, "streaming into a workbook",
+        {"workbook", "Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n" + fields,
+         [](const QString& folder) {
+             return run(QStringLiteral("/usr/bin/python3"),
+                        {QStringLiteral("-c"),
+                         QStringLiteral("import openpyxl, sys\nwb = openpyxl.Workbook(); wb.active.title = "
+                                        "'Tabelle1'\nwb.active['A1'] = 'Wert'\nwb.save(sys.argv[1])"),
+                         QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
+         },
+         [](const QString& folder) {
+             return countBy(QStringLiteral("/usr/bin/python3"),
+                            {QStringLiteral("-c"),
+                             QStringLiteral("import openpyxl, sys\n"
+                                            "ws = openpyxl.load_workbook(sys.argv[1])['Tabelle1']\n"
+                                            "print(sum(1 for r in ws.iter_rows(min_row=2, values_only=True)"
+                                            " if r[0] == 123.45 and r[1] == 'g'))"),
+                             QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
+         }},
         seconds);
+    measure(simulator, lineRate, "streaming into SQLite",
+            {"SQLite", "Anwendung=Access-Datenbank\nAccessTable=w\nAccessFile=lab.db\n" + fields,
+             [&sqlite](const QString& folder) {
+                 return run(sqlite, {QDir(folder).filePath(QStringLiteral("lab.db")),
+                                     QStringLiteral("CREATE TABLE w (value REAL, unit TEXT);")});
+             },
+             [&sqlite](const QString& folder) {
+                 return countBy(
+                     sqlite, {QDir(folder).filePath(QStringLiteral("lab.db")),
+                              QStringLiteral("SELECT count(*) FROM w WHERE value = 123.45 AND unit = 'g';")});
+             }},
+            seconds);
+#ifdef KELVANE_BENCH_POSTGRES
+    if (!QStringLiteral("streaming into PostgreSQL").contains(onlyMatching)) {
+        return 0;
+    }
+    PostgresCluster cluster;
+    if (!cluster.start()) {
+        std::printf("%-30s not measured: %s\n", "streaming into PostgreSQL", qPrintable(cluster.reason()));
+        return 0;
+    }
+    cluster.psql(QStringLiteral("CREATE TABLE w (value numeric, unit text);"));
+    measure(
+        simulator, lineRate, "streaming into PostgreSQL",
+        {"PostgreSQL",
+         "Anwendung=Access-Datenbank\nAccessTable=w\nAccessFile=" + cluster.url().toUtf8() + "\n" + fields,
+         {},
+         [&cluster](const QString&) {
+             bool ok = false;
+             const int count =
+                 cluster.psql(QStringLiteral("SELECT count(*) FROM w WHERE value = 123.45 AND unit = 'g';"))
+                     .toInt(&ok);
+             return ok ? count : -1;
+         }},
+        seconds);
+#else
+    std::printf("%-30s not measured: built without the tests' PostgreSQL cluster\n",
+                "streaming into PostgreSQL");
+#endif
     return 0;
 }

@@ -14,7 +14,7 @@ PACKAGES=(
   # X11 keystrokes, window list, key state
   libx11-dev libxtst-dev libxi-dev
   # workbooks
-  libzip-dev libpugixml-dev
+  libzip-dev libpugixml-dev zlib1g-dev
   # the Debian package and its checks
   dpkg-dev file lintian desktop-file-utils appstream man-db
   # test peers

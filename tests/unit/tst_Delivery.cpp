@@ -1,5 +1,6 @@
 #include "base/config/SettingText.h"
 #include "base/delivery/Database.h"
+#include "base/delivery/DatabaseSink.h"
 #include "base/delivery/Delivery.h"
 #include "base/delivery/KeyTokenizer.h"
 #include "base/delivery/OutputTemplate.h"
@@ -17,6 +18,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QtTest>
+
+#include <cstdio>
 
 namespace {
 
@@ -318,6 +321,45 @@ private Q_SLOTS:
         QCOMPARE(Database::insertRecord(b.folder.file(path), b.settings.databaseTable, {"9"}) ==
                      DeliveryProblem::None,
                  writable);
+    }
+
+    // A database file keeps its connection from record to record, but a file replaced or removed in
+    // between is noticed: the next record goes into the file now at that path, never into the old one.
+    void databaseFileKept_data() {
+        QTest::addColumn<QString>("between"); // what happens to lab.db after the first record
+        QTest::addColumn<QString>("rows");    // of the file at the path at the end
+        QTest::addColumn<bool>("delivered");  // the second record
+        QTest::newRow("unchanged") << ""
+                                   << "1\n2" << true;
+        QTest::newRow("replaced by another file") << "replaced"
+                                                  << "0\n2" << true;
+        QTest::newRow("removed") << "removed"
+                                 << "" << false;
+    }
+
+    void databaseFileKept() {
+        QFETCH(QString, between);
+        Bench b(QStringLiteral("Access-Datenbank"), QStringLiteral("lab.db"));
+        b.settings.databaseTable = QStringLiteral("w");
+        const QString lab = b.folder.file(QStringLiteral("lab.db"));
+        const QString other = b.folder.file(QStringLiteral("other.db"));
+        sqlite(lab, QStringLiteral("CREATE TABLE w (value);"));
+        DatabaseSink sink;
+        const auto deliver = [&](const QString& text) {
+            return sink.insert(lab, QStringLiteral("w"), text, DatabaseConnection::Patience::Full) ==
+                   DeliveryProblem::None;
+        };
+        QVERIFY(deliver(QStringLiteral("1{TAB}")));
+        if (between == u"replaced") {
+            sqlite(other, QStringLiteral("CREATE TABLE w (value); INSERT INTO w VALUES (0);"));
+            QCOMPARE(::rename(QFile::encodeName(other).constData(), QFile::encodeName(lab).constData()), 0);
+        } else if (between == u"removed") {
+            QVERIFY(QFile::remove(lab));
+        }
+        QTEST(deliver(QStringLiteral("2{TAB}")), "delivered");
+        QTEST(QFile::exists(lab) ? sqlite(lab, QStringLiteral("SELECT value FROM w ORDER BY rowid;"))
+                                 : QString(),
+              "rows");
     }
 
     // A database server keeps one connection from record to record, and a restart of the server

@@ -1,6 +1,8 @@
+#include "base/delivery/AppendableDeflate.h"
 #include "base/delivery/DeliveryProblem.h"
 #include "base/delivery/Workbook.h"
 #include "base/delivery/WorkbookSink.h"
+#include "base/delivery/WorksheetXml.h"
 #include "base/delivery/ZipPackage.h"
 #include "support/TestFiles.h"
 
@@ -15,6 +17,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 using Error = Workbook::Error;
 
@@ -66,6 +69,16 @@ class tst_Workbook : public QObject {
     }
 
     bool make(const QString& path, const QString& snippet) { return python({Script, "make", path, snippet}); }
+
+    // The uncompressed bytes of one part; empty when the package or part cannot be read.
+    static QByteArray partOf(const QString& path, const QString& part) {
+        ZipPackage package;
+        if (package.open(TestFiles::read(path)) != ZipPackage::Status::Ok) {
+            return {};
+        }
+        const std::optional<std::uint64_t> index = package.find(part);
+        return index ? package.read(*index).value_or(QByteArray()) : QByteArray();
+    }
 
     // Empty when the workbook cannot be read; m_error says why.
     QStringList dump(const QString& path, const QString& part = FirstSheet) {
@@ -267,11 +280,12 @@ private Q_SLOTS:
         const QString lock = QFileInfo(path).absoluteDir().filePath(beside);
         QVERIFY(beside.isEmpty() || TestFiles::write(lock, "owner"));
         const QByteArray before = TestFiles::read(path);
-        QTEST(int(WorkbookSink::append(path, sheet, u"x{TAB}7{TAB}"_s)), "problem");
+        WorkbookSink sink;
+        QTEST(int(sink.append(path, sheet, u"x{TAB}7{TAB}"_s)), "problem");
         if (QTest::currentDataTag() != "another workbook's lock"_L1) {
             QCOMPARE(TestFiles::read(path), before);
             QVERIFY(beside.isEmpty() || QFile::remove(lock));
-            QCOMPARE(WorkbookSink::append(path, Sheet, u"x{TAB}7{TAB}"_s), DeliveryProblem::None);
+            QCOMPARE(sink.append(path, Sheet, u"x{TAB}7{TAB}"_s), DeliveryProblem::None);
         }
         QCOMPARE(linesOf(dump(path), Sheet + u'!'), (QStringList{"A1|str|a", "A2|str|x", "B2|int|7"}));
     }
@@ -370,6 +384,167 @@ private Q_SLOTS:
         QCOMPARE(result.row, 0);
         QCOMPARE(TestFiles::read(path), original);
         QCOMPARE(listing(QString::fromLocal8Bit(folder)), QStringList{"book.xlsx"});
+    }
+
+    // A workbook object kept between appends reuses what it wrote only while the file is exactly
+    // that; whatever another program did to the file in between is read, never overwritten. The
+    // sheet comes out as appends by fresh objects, which read the file every time, write it.
+    void appendKept_data() {
+        QTest::addColumn<QString>("between"); // python with the path in p, run after the first append
+        QTest::addColumn<QStringList>("cells");
+        using L = QStringList;
+        const L ours{"A2|str|x1", "B2|int|1"};
+        QTest::newRow("untouched") << ""
+                                   << L{"A1|str|a"} + ours +
+                                          L{"A3|str|x2", "B3|int|2", "A4|str|x3", "B4|int|3"};
+        QTest::newRow("touched") << "os.utime(p)"
+                                 << L{"A1|str|a"} + ours +
+                                        L{"A3|str|x2", "B3|int|2", "A4|str|x3", "B4|int|3"};
+        QTest::newRow("saved by a spreadsheet program")
+            << "wb = openpyxl.load_workbook(p); wb['Tabelle1']['A3'] = 'ext'; wb.save(p + '.new'); "
+               "os.replace(p + '.new', p)"
+            << L{"A1|str|a"} + ours + L{"A3|str|ext", "A4|str|x2", "B4|int|2", "A5|str|x3", "B5|int|3"};
+        QTest::newRow("older copy written into the same file")
+            << "shutil.copyfile(p + '.orig', p)"
+            << L{"A1|str|a", "A2|str|x2", "B2|int|2", "A3|str|x3", "B3|int|3"};
+        QTest::newRow("row deleted, written into the same file")
+            << "wb = openpyxl.load_workbook(p); wb['Tabelle1'].delete_rows(2); b = io.BytesIO(); wb.save(b); "
+               "f = open(p, 'r+b'); f.write(b.getvalue()); f.truncate(); f.close()"
+            << L{"A1|str|a", "A2|str|x2", "B2|int|2", "A3|str|x3", "B3|int|3"};
+    }
+
+    void appendKept() {
+        QFETCH(QString, between);
+        const QString kept = newPath();
+        const QString fresh = newPath();
+        QVERIFY2(make(kept, QStringLiteral("ws['A1'] = 'a'; shared = True")), qPrintable(m_error));
+        QVERIFY(QFile::copy(kept, fresh) && QFile::copy(kept, kept + ".orig") &&
+                QFile::copy(kept, fresh + ".orig"));
+        Workbook book;
+        for (int value = 1; value <= 3; ++value) {
+            const QStringList fields{u"x%1"_s.arg(value), QString::number(value)};
+            const Workbook::Result result = book.append(kept, Sheet, fields, QLocale::c());
+            QVERIFY2(result.ok(), qPrintable(result.detail));
+            QVERIFY(Workbook::appendRow(fresh, Sheet, fields, QLocale::c()).ok());
+            if (value == 1 && !between.isEmpty()) {
+                for (const QString& path : {kept, fresh}) {
+                    QVERIFY2(
+                        python({"-c", "import io, os, shutil, sys, openpyxl; p = sys.argv[1]; " + between,
+                                path}),
+                        qPrintable(m_error));
+                }
+            }
+        }
+        QTEST(linesOf(dump(kept), Sheet + u'!'), "cells");
+        QCOMPARE(partOf(kept, FirstSheet), partOf(fresh, FirstSheet));
+    }
+
+    // An append can be spliced into the text the sheet was saved as: the rows added go where the
+    // cuts say, the new reference replaces the old one, and the result is what saving the changed
+    // sheet writes. Where no cuts are given, the sheet is saved whole.
+    void splicedAppend_data() {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<bool>("cuttable");
+        const QByteArray ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+        const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+        const QByteArray row = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a</t></is></c></row>";
+        QTest::newRow("plain") << head + "<worksheet " + ns + "><dimension ref=\"A1\"/><sheetData>" + row +
+                                      "</sheetData></worksheet>"
+                               << true;
+        QTest::newRow("prefix, attributes, whitespace and parts after the rows")
+            << head +
+                   "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                   "xmlns:r=\"r\">\n  <x:sheetPr/><x:dimension x:other=\"1\" ref=\"A1:B1\"/>\n  "
+                   "<x:sheetData>\n" +
+                   QByteArray(row).replace("<", "<x:").replace("<x:/", "</x:") +
+                   "\n  </x:sheetData>\n  <x:pageMargins left=\"0.7\"/><!-- </x:sheetData> "
+                   "-->\n</x:worksheet>\n<!-- end -->"
+            << true;
+        QTest::newRow("single quotes")
+            << head + "<worksheet " + ns + " a='say \"hi\"'><dimension ref='A1'/><sheetData>" + row +
+                   "</sheetData></worksheet>"
+            << true;
+        QTest::newRow("no dimension")
+            << head + "<worksheet " + ns + "><sheetData>" + row + "</sheetData></worksheet>" << true;
+        QTest::newRow("comment after the last row")
+            << head + "<worksheet " + ns + "><dimension ref=\"A1\"/><sheetData>" + row +
+                   "<!-- x --></sheetData></worksheet>"
+            << false;
+        QTest::newRow("no row") << head + "<worksheet " + ns +
+                                       "><dimension ref=\"A1\"/><sheetData/></worksheet>"
+                                << false;
+    }
+
+    void splicedAppend() {
+        QFETCH(QByteArray, xml);
+        QFETCH(bool, cuttable);
+        WorksheetXml sheet;
+        QVERIFY(sheet.load(xml, {}));
+        std::optional<WorksheetXml::Cuts> cuts;
+        const QByteArray saved = sheet.save(&cuts);
+        QCOMPARE(saved, sheet.save());
+        QCOMPARE(cuts.has_value(), cuttable);
+        sheet.markSaved();
+        const int row = sheet.firstEmptyRow();
+        sheet.setNumber(row, 1, 2.5);
+        sheet.setText(row, 3, u"g"_s);
+        const std::optional<WorksheetXml::Appended> appended = sheet.appended();
+        QVERIFY(appended.has_value());
+        if (!cuts) {
+            return;
+        }
+        const QByteArray spliced = saved.left(cuts->referenceStart) + appended->reference +
+                                   saved.mid(cuts->referenceEnd, cuts->rowsEnd - cuts->referenceEnd) +
+                                   appended->rows + saved.mid(cuts->rowsEnd);
+        QCOMPARE(spliced, sheet.save());
+        QVERIFY(appended->rows.contains(">2.5</"));
+    }
+
+    // The pieces of a text deflated apart are one deflate stream of the whole text, however many
+    // appends follow.
+    void deflatedPieces_data() {
+        QTest::addColumn<QList<QByteArray>>(
+            "pieces"); // head, piece, body, tail, then piece and addition pairs
+        using B = QList<QByteArray>;
+        const QByteArray row = "<row r=\"7\"><c r=\"A7\"><v>12.5</v></c></row>";
+        QTest::newRow("empty") << B{"", "", "", ""};
+        QTest::newRow("no appends") << B{"<a ref=\"", "A1", "\"><rows>", "</rows></a>"};
+        QTest::newRow("appends") << B{"<a ref=\"", "A1", "\"><rows>", "</rows></a>", "A1:B2", row, "A1:B3",
+                                      row,         "",   ""};
+        QTest::newRow("large body") << B{"h", "p", row.repeated(20000), "t", "q", row.repeated(3000)};
+    }
+
+    void deflatedPieces() {
+        QFETCH(QList<QByteArray>, pieces);
+        AppendableDeflate deflate;
+        QVERIFY(deflate.start(pieces[0], pieces[1], pieces[2], pieces[3]));
+        QByteArray piece = pieces[1];
+        QByteArray body = pieces[2];
+        for (qsizetype at = 4; at + 1 < pieces.size(); at += 2) {
+            QVERIFY(deflate.append(pieces[at], pieces[at + 1]));
+            piece = pieces[at];
+            body += pieces[at + 1];
+        }
+        const QByteArray text = pieces[0] + piece + body + pieces[3];
+        const ZipPackage::Deflated deflated = deflate.deflated();
+        QCOMPARE(deflated.size, std::uint64_t(text.size()));
+        QCOMPARE(deflated.crc, std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(text.constData()),
+                                                   uInt(text.size()))));
+        z_stream stream{};
+        QCOMPARE(inflateInit2(&stream, -15), Z_OK);
+        QByteArray inflated(text.size() + 16, '\0');
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data.constData()));
+        stream.avail_in = uInt(deflated.data.size());
+        stream.next_out = reinterpret_cast<Bytef*>(inflated.data());
+        stream.avail_out = uInt(inflated.size());
+        const int status = inflate(&stream, Z_FINISH);
+        inflated.truncate(qsizetype(stream.total_out));
+        const uInt left = stream.avail_in;
+        inflateEnd(&stream);
+        // The stream ends exactly where its data ends: the last piece alone is final.
+        QCOMPARE(status, Z_STREAM_END);
+        QCOMPARE(left, 0u);
+        QCOMPARE(inflated, text);
     }
 
     // Writes change the first empty row as they fill column A, or not.

@@ -41,6 +41,10 @@ void StatisticsAdaptor::Reset() {
 }
 
 void StatisticsAdaptor::announceChanges() {
+    // Without the bus there is nobody to tell; the first announcement on it names every figure.
+    if (!m_publisher.isOffered()) {
+        return;
+    }
     const QVariantMap current{
         {QStringLiteral("Count"), count()},
         {QStringLiteral("Mean"), mean()},

@@ -3,12 +3,24 @@
 #include "base/delivery/TargetPath.h"
 
 #include <QAtomicInteger>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
-DatabaseConnection::DatabaseConnection(const QString& database, Patience patience) : m_target(database) {
+#include <sys/stat.h>
+
+namespace {
+
+int busyTimeoutMs(DatabaseConnection::Patience patience) {
+    return patience == DatabaseConnection::Patience::Full ? 100 : 20;
+}
+
+} // namespace
+
+DatabaseConnection::DatabaseConnection(const QString& database, Patience patience)
+    : m_target(database), m_patience(patience) {
     static QAtomicInteger<int> counter;
     m_name = QStringLiteral("kelvane-delivery-%1").arg(counter.fetchAndAddRelaxed(1));
     QSqlDatabase db;
@@ -30,16 +42,37 @@ DatabaseConnection::DatabaseConnection(const QString& database, Patience patienc
         // Another program's short write is waited for; a longer lock is not, since the main cycle
         // would lose the records a streaming device sends meanwhile: the value waits in the
         // outbox instead.
-        db.setConnectOptions(patience == Patience::Full ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=100")
-                                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=20"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs(patience)));
     }
     if (!server && !QFileInfo(database).isFile()) {
         m_error = QStringLiteral("the database file %1 does not exist").arg(database);
         m_missing = true;
         return;
     }
+    m_file = !server;
+    struct stat status {};
+    if (m_file && ::stat(QFile::encodeName(database).constData(), &status) == 0) {
+        m_device = status.st_dev;
+        m_inode = status.st_ino;
+    }
     m_open = db.open();
     m_error = db.lastError().text();
+}
+
+void DatabaseConnection::setPatience(Patience patience) {
+    if (patience != m_patience && m_file && m_open) {
+        m_patience = patience;
+        QSqlQuery(database()).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeoutMs(patience)));
+    }
+}
+
+bool DatabaseConnection::isSameDatabase() const {
+    if (!m_file) {
+        return true;
+    }
+    struct stat status {};
+    return ::stat(QFile::encodeName(m_target).constData(), &status) == 0 && status.st_dev == m_device &&
+           status.st_ino == m_inode;
 }
 
 DatabaseConnection::~DatabaseConnection() {

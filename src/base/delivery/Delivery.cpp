@@ -104,7 +104,7 @@ DeliveryProblem Delivery::attempt(const DeliveryTarget& target, const QString& o
     case DeliveryTarget::Kind::TextFile:
         return TextFileSink::append(target.location, outputText);
     case DeliveryTarget::Kind::Workbook:
-        return WorkbookSink::append(target.location, target.part, outputText);
+        return m_workbook.append(target.location, target.part, outputText);
     case DeliveryTarget::Kind::Database:
         return m_database.insert(target.location, target.part, outputText, patience);
     }

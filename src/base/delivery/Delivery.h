@@ -3,6 +3,7 @@
 #include "base/delivery/DatabaseSink.h"
 #include "base/delivery/DeliveryTarget.h"
 #include "base/delivery/Outbox.h"
+#include "base/delivery/WorkbookSink.h"
 
 #include <QString>
 #include <QTimer>
@@ -68,6 +69,7 @@ private:
     Dialogs& m_dialogs;
     PublishedValues& m_published;
     DatabaseSink m_database;
+    WorkbookSink m_workbook;
     DeliverySink* m_keystrokes = nullptr;
     std::optional<Outbox> m_outbox;
     QTimer m_retry;

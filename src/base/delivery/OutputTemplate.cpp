@@ -38,14 +38,22 @@ QString render(const QString& outputTemplate, const Measurement& m, bool decimal
     }
     QString w = outputTemplate;
     replaceFirst(w, languageText(TextKey::ValueToken), valueText);
-    replaceFirst(w, languageText(TextKey::TimeToken), now.time().toString(QStringLiteral("HH:mm:ss")));
+    // The date and time are formatted only for a template that shows them: formatting costs more
+    // than all the rest of a value.
+    const QString timeToken = languageText(TextKey::TimeToken);
+    if (!timeToken.isEmpty() && w.contains(timeToken)) {
+        replaceFirst(w, timeToken, now.time().toString(QStringLiteral("HH:mm:ss")));
+    }
     replaceFirst(w, languageText(TextKey::UnitToken), m.unit);
     // "ID_1}" so that ID 1 is not found at the start of "{ID_10}".
     replaceFirst(w, languageText(TextKey::IdToken1), m.ids[1], QStringLiteral("}"));
     for (int n = 2; n <= 10; ++n) {
         replaceFirst(w, languageText(idTokenKey(n)), m.ids[static_cast<std::size_t>(n)]);
     }
-    replaceFirst(w, languageText(TextKey::DateToken), LocaleFormats::dateText(now.date()));
+    const QString dateToken = languageText(TextKey::DateToken);
+    if (!dateToken.isEmpty() && w.contains(dateToken)) {
+        replaceFirst(w, dateToken, LocaleFormats::dateText(now.date()));
+    }
 
     // Prompts: each "?" up to the next "}" is asked for; a "?" without a "}" after it stays.
     qsizetype from = 0;

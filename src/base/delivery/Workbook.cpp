@@ -1,5 +1,6 @@
 #include "base/delivery/Workbook.h"
 
+#include "base/delivery/AppendableDeflate.h"
 #include "base/delivery/WorksheetXml.h"
 #include "base/delivery/ZipPackage.h"
 #include "base/files/AtomicFile.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <functional>
 #include <sstream>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -99,15 +101,93 @@ std::optional<QByteArray> withoutElements(const QByteArray& xml, const char* nam
     return QByteArray::fromStdString(out.str());
 }
 
+// What tells one version of a file from another without reading it.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileStamp& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+std::optional<FileStamp> stampOf(const QString& path) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+}
+
 } // namespace
 
 struct Workbook::Private {
     QString path;
+    QString sheetName;
     ZipPackage package;
+    QString sheetPart;
     std::uint64_t sheetIndex = 0;
     WorksheetXml sheet;
     bool isOpen = false;
     QString detail;
+    // The sheet as last saved, deflated in pieces so that rows added after it cost only their
+    // own compression.
+    AppendableDeflate deflate;
+    // The file as this object last wrote it; empty when it has to be read again.
+    std::optional<FileStamp> savedStamp;
+
+    // Whether the file is the one this object last saved: the same stamp and the same bytes. The
+    // bytes are compared as well because a change within the file system's clock granularity
+    // can keep the stamp.
+    bool unchangedSinceSave(const QString& filePath, const QString& sheet) const {
+        if (!isOpen || !savedStamp || filePath != path || sheet != sheetName ||
+            stampOf(filePath) != savedStamp) {
+            return false;
+        }
+        QFile file(filePath);
+        return file.open(QIODevice::ReadOnly) && file.size() == package.bytes().size() &&
+               file.readAll() == package.bytes();
+    }
+
+    // The new package; the sheet's rows added since the last save are compressed on their own
+    // when nothing else changed.
+    std::optional<QByteArray> build(QString* reason, bool* corrupt) {
+        if (deflate.isStarted()) {
+            if (const std::optional<WorksheetXml::Appended> appended = sheet.appended()) {
+                if (!deflate.append(appended->reference, appended->rows)) {
+                    *reason = QStringLiteral("zlib cannot compress the sheet");
+                    return std::nullopt;
+                }
+                return package.withDeflatedEntry(sheetIndex, deflate.deflated(), reason);
+            }
+        }
+        deflate.reset();
+        std::optional<WorksheetXml::Cuts> cuts;
+        const QByteArray xml = sheet.save(&cuts);
+        if (sheet.replacedFormula()) {
+            ZipPackage::Changes changes{{sheetIndex, xml}};
+            if (!dropCalculationChain(changes)) {
+                *corrupt = true;
+                return std::nullopt;
+            }
+            return package.withChanges(changes, reason);
+        }
+        if (cuts) {
+            const QByteArrayView text(xml);
+            if (deflate.start(text.first(cuts->referenceStart),
+                              text.sliced(cuts->referenceStart, cuts->referenceEnd - cuts->referenceStart),
+                              text.sliced(cuts->referenceEnd, cuts->rowsEnd - cuts->referenceEnd),
+                              text.sliced(cuts->rowsEnd))) {
+                return package.withDeflatedEntry(sheetIndex, deflate.deflated(), reason);
+            }
+        }
+        return package.withChanges({{sheetIndex, xml}}, reason);
+    }
 
     std::optional<QByteArray> readPart(const QString& part) const {
         const std::optional<std::uint64_t> index = package.find(part);
@@ -212,6 +292,7 @@ QString Workbook::errorDetail() const {
 Workbook::Error Workbook::open(const QString& path, const QString& sheetName) {
     d = std::make_unique<Private>();
     d->path = path;
+    d->sheetName = sheetName;
     const QFileInfo info(path);
     if (!info.exists()) {
         return fail(Error::FileMissing, QStringLiteral("no file at %1").arg(path));
@@ -321,6 +402,7 @@ Workbook::Error Workbook::open(const QString& path, const QString& sheetName) {
     if (!d->sheet.load(*sheetXml, sharedStringBlank)) {
         return fail(Error::CorruptPackage, QStringLiteral("sheet part %1 is malformed").arg(sheetPart));
     }
+    d->sheetPart = sheetPart;
     d->sheetIndex = *sheetIndex;
     d->isOpen = true;
     return Error::None;
@@ -366,39 +448,69 @@ Workbook::Error Workbook::save() {
     if (!d->sheet.isModified()) {
         return Error::None;
     }
-    ZipPackage::Changes changes{{d->sheetIndex, d->sheet.save()}};
-    if (d->sheet.replacedFormula() && !d->dropCalculationChain(changes)) {
-        return fail(Error::CorruptPackage, QStringLiteral("the workbook's relationships are malformed"));
-    }
+    // Until this save succeeds, the state no longer matches the file.
+    d->savedStamp.reset();
     QString reason;
-    const std::optional<QByteArray> package = d->package.withChanges(changes, &reason);
+    bool corrupt = false;
+    const std::optional<QByteArray> package = d->build(&reason, &corrupt);
     if (!package) {
+        d->deflate.reset();
+        if (corrupt) {
+            return fail(Error::CorruptPackage, QStringLiteral("the workbook's relationships are malformed"));
+        }
         return fail(Error::WriteFailed, QStringLiteral("cannot build the new workbook: %1").arg(reason));
     }
     if (!AtomicFile::replace(d->path, *package, &reason)) {
+        d->deflate.reset();
         return fail(Error::WriteFailed, QStringLiteral("cannot write %1: %2").arg(d->path, reason));
     }
+    d->sheet.markSaved();
+    // The package written is the one the next save starts from; the entries may have moved
+    // when the calculation chain went.
+    const std::optional<std::uint64_t> index =
+        d->package.open(*package) == ZipPackage::Status::Ok ? d->package.find(d->sheetPart) : std::nullopt;
+    if (!index) {
+        // The row is in the file; only the next write has to read it first.
+        d->isOpen = false;
+        return Error::None;
+    }
+    d->sheetIndex = *index;
+    d->savedStamp = stampOf(d->path);
     return Error::None;
+}
+
+Workbook::Result Workbook::appendToOpen(const QStringList& fields, const QLocale& locale) {
+    const int row = firstEmptyRow();
+    if (row == 0) {
+        return Result{Error::WriteFailed, 0, QStringLiteral("every row of the sheet is taken")};
+    }
+    if (const Error error = writeRow(row, fields, locale); error != Error::None) {
+        d->savedStamp.reset();
+        return Result{error, 0, errorDetail()};
+    }
+    if (const Error error = save(); error != Error::None) {
+        return Result{error, 0, errorDetail()};
+    }
+    return Result{Error::None, row, {}};
 }
 
 Workbook::Result Workbook::appendRow(const QString& path, const QString& sheetName, const QStringList& fields,
                                      const QLocale& locale) {
     Workbook workbook;
-    auto failed = [&workbook](Error error) { return Result{error, 0, workbook.errorDetail()}; };
     if (const Error error = workbook.open(path, sheetName); error != Error::None) {
-        return failed(error);
+        return Result{error, 0, workbook.errorDetail()};
     }
-    const int row = workbook.firstEmptyRow();
-    if (row == 0) {
-        return Result{Error::WriteFailed, 0, QStringLiteral("every row of the sheet is taken")};
+    return workbook.appendToOpen(fields, locale);
+}
+
+Workbook::Result Workbook::append(const QString& path, const QString& sheetName, const QStringList& fields,
+                                  const QLocale& locale) {
+    if (!d->unchangedSinceSave(path, sheetName)) {
+        if (const Error error = open(path, sheetName); error != Error::None) {
+            return Result{error, 0, errorDetail()};
+        }
     }
-    if (const Error error = workbook.writeRow(row, fields, locale); error != Error::None) {
-        return failed(error);
-    }
-    if (const Error error = workbook.save(); error != Error::None) {
-        return failed(error);
-    }
-    return Result{Error::None, row, {}};
+    return appendToOpen(fields, locale);
 }
 
 std::optional<double> Workbook::toNumber(const QString& text, const QLocale& locale) {

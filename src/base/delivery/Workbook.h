@@ -70,12 +70,19 @@ public:
     static Result appendRow(const QString& path, const QString& sheetName, const QStringList& fields,
                             const QLocale& locale = QLocale::system());
 
+    // appendRow() that keeps what it read and wrote: while the file is exactly as this object
+    // last saved it, the next append neither reads nor parses it again and compresses only the
+    // new row. A file changed by anyone else is read anew.
+    Result append(const QString& path, const QString& sheetName, const QStringList& fields,
+                  const QLocale& locale = QLocale::system());
+
     // The number a field stands for, as writeRow() decides it; nullopt for text.
     static std::optional<double> toNumber(const QString& text, const QLocale& locale = QLocale::system());
 
 private:
     struct Private;
     Error fail(Error error, const QString& detail);
+    Result appendToOpen(const QStringList& fields, const QLocale& locale);
 
     std::unique_ptr<Private> d;
 };

@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+WorkbookSink::WorkbookSink() : m_workbook(std::make_unique<Workbook>()) {}
+
+WorkbookSink::~WorkbookSink() = default;
+
 DeliveryProblem WorkbookSink::append(const QString& path, const QString& sheet, const QString& outputText) {
     if (isOpenElsewhere(path)) {
         return DeliveryProblem::OpenElsewhere;
@@ -14,7 +18,7 @@ DeliveryProblem WorkbookSink::append(const QString& path, const QString& sheet, 
     const QStringList fields = outputText.contains(OutputTemplate::FieldSeparator)
                                    ? OutputTemplate::fields(outputText)
                                    : QStringList{outputText};
-    switch (Workbook::appendRow(path, sheet, fields).error) {
+    switch (m_workbook->append(path, sheet, fields).error) {
     case Workbook::Error::None:
         return DeliveryProblem::None;
     case Workbook::Error::SheetMissing:

@@ -342,6 +342,10 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
     }
 
     m_filled.clear();
+    m_lastRow = {};
+    m_highestRow = 0;
+    m_appendedRows.clear();
+    m_otherChange = false;
     int rowNumber = 0;
     for (pugi::xml_node row = m_sheetData.first_child(); row; row = row.next_sibling()) {
         if (!isElement(row, "row")) {
@@ -374,10 +378,16 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
         if (filled) {
             markColumnA(rowNumber, true);
         }
+        m_lastRow = row;
+        m_highestRow = std::max(m_highestRow, rowNumber);
     }
 
-    QuoteFixer fixer;
-    m_document.traverse(fixer);
+    // Only a single-quoted attribute can hold a double quote; most sheets have none, and the
+    // walk over every attribute is a good part of loading a large sheet.
+    if (xml.contains('\'')) {
+        QuoteFixer fixer;
+        m_document.traverse(fixer);
+    }
     m_modified = false;
     return true;
 }
@@ -402,6 +412,22 @@ void WorksheetXml::markColumnA(int row, bool filled) {
 }
 
 pugi::xml_node WorksheetXml::rowElement(int row) {
+    if (!m_appendedRows.empty() && m_appendedRows.back() == m_lastRow &&
+        m_lastRow.attribute("r").as_int() == row) {
+        return m_lastRow;
+    }
+    if (row > m_highestRow) {
+        // Above every row: it goes after the last one, as the search below would find.
+        pugi::xml_node appended = m_lastRow ? m_sheetData.insert_child_after(pugi::node_element, m_lastRow)
+                                            : m_sheetData.append_child(pugi::node_element);
+        appended.set_name(elementName("row").c_str());
+        appended.append_attribute("r").set_value(row);
+        m_lastRow = appended;
+        m_highestRow = row;
+        m_appendedRows.push_back(appended);
+        return appended;
+    }
+    m_otherChange = true;
     // Rows may stand out of order, so the row itself is looked for before a place for it.
     int number = 0;
     for (pugi::xml_node node = m_sheetData.first_child(); node; node = node.next_sibling()) {
@@ -435,6 +461,7 @@ pugi::xml_node WorksheetXml::rowElement(int row) {
                                       : m_sheetData.append_child(pugi::node_element);
     appended.set_name(elementName("row").c_str());
     appended.append_attribute("r").set_value(row);
+    m_lastRow = appended;
     return appended;
 }
 
@@ -582,7 +609,10 @@ void WorksheetXml::setText(int row, int column, const QString& text) {
     m_modified = true;
 }
 
-QByteArray WorksheetXml::save() const {
+QByteArray WorksheetXml::save(std::optional<Cuts>* cuts) const {
+    if (cuts) {
+        cuts->reset();
+    }
     QByteArray out;
     out.reserve(m_buffer.size() + 4096);
     ByteArrayWriter writer(out);
@@ -593,10 +623,95 @@ QByteArray WorksheetXml::save() const {
         return out;
     }
     out.append(m_prolog);
-    for (pugi::xml_node node = m_document.document_element(); node; node = node.next_sibling()) {
-        node.print(writer, "", flags, m_encoding);
+    const pugi::xml_node root = m_document.document_element();
+    if (!cuts || m_encoding != pugi::encoding_utf8 || !m_lastRow) {
+        for (pugi::xml_node node = root; node; node = node.next_sibling()) {
+            node.print(writer, "", flags, m_encoding);
+        }
+        return out;
+    }
+    // The root and the sheet data are written tag by tag, as the parser's printer writes them,
+    // to learn where the dimension's reference and the end of the rows fall in the text.
+    const auto startTag = [&out](pugi::xml_node element) {
+        out += '<';
+        out += element.name();
+        for (const pugi::xml_attribute attribute : element.attributes()) {
+            out += ' ';
+            out += attribute.name();
+            out += "=\"";
+            out += attribute.value();
+            out += '"';
+        }
+        out += element.first_child() ? ">" : "/>";
+    };
+    const auto endTag = [&out](pugi::xml_node element) {
+        out += "</";
+        out += element.name();
+        out += '>';
+    };
+    Cuts found;
+    bool cuttable = true;
+    bool rowsSeen = false;
+    startTag(root);
+    for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
+        if (child == m_sheetData) {
+            startTag(child);
+            for (pugi::xml_node row = child.first_child(); row; row = row.next_sibling()) {
+                // New rows go after the last one; only whitespace may stand between it and the end.
+                cuttable = cuttable && (found.rowsEnd == 0 || row.type() == pugi::node_pcdata);
+                row.print(writer, "", flags, pugi::encoding_utf8);
+                if (row == m_lastRow) {
+                    found.rowsEnd = out.size();
+                }
+            }
+            endTag(child);
+            rowsSeen = true;
+            continue;
+        }
+        const qsizetype start = out.size();
+        child.print(writer, "", flags, pugi::encoding_utf8);
+        const pugi::xml_attribute reference = m_dimension.attribute("ref");
+        if (child == m_dimension && reference) {
+            // An attribute value holds no double quote, so this is the attribute itself.
+            const qsizetype at = out.indexOf(" ref=\"", start);
+            const qsizetype length = qsizetype(std::strlen(reference.value()));
+            cuttable =
+                cuttable && !rowsSeen && at >= 0 &&
+                std::string_view(out.constData() + at + 6,
+                                 std::size_t(std::min(length, out.size() - at - 6))) == reference.value();
+            found.referenceStart = at + 6;
+            found.referenceEnd = found.referenceStart + length;
+        }
+    }
+    endTag(root);
+    for (pugi::xml_node node = root.next_sibling(); node; node = node.next_sibling()) {
+        node.print(writer, "", flags, pugi::encoding_utf8);
+    }
+    if (cuttable && found.rowsEnd > found.referenceEnd) {
+        *cuts = found;
     }
     return out;
+}
+
+std::optional<WorksheetXml::Appended> WorksheetXml::appended() const {
+    if (m_otherChange || m_encoding != pugi::encoding_utf8) {
+        return std::nullopt;
+    }
+    Appended appended;
+    ByteArrayWriter writer(appended.rows);
+    const unsigned flags = pugi::format_raw | pugi::format_no_escapes | pugi::format_no_declaration;
+    for (const pugi::xml_node row : m_appendedRows) {
+        row.print(writer, "", flags, pugi::encoding_utf8);
+    }
+    appended.reference = m_dimension.attribute("ref").value();
+    return appended;
+}
+
+void WorksheetXml::markSaved() {
+    m_appendedRows.clear();
+    m_otherChange = false;
+    m_modified = false;
+    m_replacedFormula = false;
 }
 
 std::optional<std::vector<bool>> WorksheetXml::sharedStringBlankness(const QByteArray& xml) {

@@ -42,9 +42,29 @@ public:
     static std::string formatNumber(double value);
 
     bool isModified() const { return m_modified; }
-    // Whether a cell written held a formula, which the calculation chain may still list.
+    // Whether a cell written since load() or markSaved() held a formula, which the calculation
+    // chain may still list.
     bool replacedFormula() const { return m_replacedFormula; }
-    QByteArray save() const;
+    // Where appends change the text save() writes: the dimension's reference spans
+    // [referenceStart, referenceEnd) (both 0 without one) and new rows go at rowsEnd.
+    struct Cuts {
+        qsizetype referenceStart = 0;
+        qsizetype referenceEnd = 0;
+        qsizetype rowsEnd = 0;
+    };
+    // The sheet's text. With cuts, also where appends change it, unless the text is not UTF-8,
+    // has no row, or holds anything but whitespace after its last row; the text is the same.
+    QByteArray save(std::optional<Cuts>* cuts = nullptr) const;
+
+    // What changed since load() or markSaved() when that was only rows added after the last row:
+    // their text and the dimension's reference, as save() writes them. nullopt after any other
+    // change.
+    struct Appended {
+        QByteArray rows;
+        QByteArray reference;
+    };
+    std::optional<Appended> appended() const;
+    void markSaved();
 
     // For each shared string of a shared string table part, whether it is empty or blank;
     // nullopt when the part is not well-formed.
@@ -79,6 +99,12 @@ private:
     std::vector<ColumnStyle> m_columnStyles;
     // Indexed by row: true where column A holds something that is not blank.
     std::vector<bool> m_filled;
+    // The last row element of the sheet data and the highest row number of any: a row above it
+    // goes after the last one without a search.
+    pugi::xml_node m_lastRow;
+    int m_highestRow = 0;
+    std::vector<pugi::xml_node> m_appendedRows;
+    bool m_otherChange = false;
     bool m_modified = false;
     bool m_replacedFormula = false;
 };

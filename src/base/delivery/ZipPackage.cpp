@@ -2,6 +2,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,6 +47,56 @@ private:
 QString archiveError(zip_t* archive) {
     return QString::fromUtf8(zip_strerror(archive));
 }
+
+// A libzip source of data deflated already; libzip frees it with ZIP_SOURCE_FREE.
+struct DeflatedSource {
+    explicit DeflatedSource(const ZipPackage::Deflated& data) : deflated(data) { zip_error_init(&error); }
+
+    ZipPackage::Deflated deflated;
+    zip_uint64_t offset = 0;
+    zip_error_t error;
+
+    static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        auto* source = static_cast<DeflatedSource*>(state);
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            source->offset = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const zip_uint64_t left = zip_uint64_t(source->deflated.data.size()) - source->offset;
+            const zip_uint64_t count = std::min(left, length);
+            std::memcpy(data, source->deflated.data.constData() + source->offset, std::size_t(count));
+            source->offset += count;
+            return zip_int64_t(count);
+        }
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* stat = static_cast<zip_stat_t*>(data);
+            zip_stat_init(stat);
+            stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+            stat->size = source->deflated.size;
+            stat->comp_size = zip_uint64_t(source->deflated.data.size());
+            stat->comp_method = ZIP_CM_DEFLATE;
+            stat->crc = source->deflated.crc;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&source->error, data, length);
+        case ZIP_SOURCE_FREE:
+            zip_error_fini(&source->error);
+            // Owned by libzip since zip_source_function() took it.
+            std::unique_ptr<DeflatedSource>{source}.reset();
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                                  ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            zip_error_set(&source->error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+};
 
 } // namespace
 
@@ -134,6 +185,16 @@ std::optional<QByteArray> ZipPackage::withReplacedEntry(std::uint64_t index, con
 }
 
 std::optional<QByteArray> ZipPackage::withChanges(const Changes& changes, QString* error) const {
+    return rebuilt(changes, nullptr, 0, error);
+}
+
+std::optional<QByteArray> ZipPackage::withDeflatedEntry(std::uint64_t index, const Deflated& deflated,
+                                                        QString* error) const {
+    return rebuilt({}, &deflated, index, error);
+}
+
+std::optional<QByteArray> ZipPackage::rebuilt(const Changes& changes, const Deflated* deflated,
+                                              std::uint64_t deflatedIndex, QString* error) const {
     auto fail = [error](const QString& reason) -> std::optional<QByteArray> {
         if (error) {
             *error = reason;
@@ -188,6 +249,23 @@ std::optional<QByteArray> ZipPackage::withChanges(const Changes& changes, QStrin
         // the default method because libzip 1.7 ignores it when the method equals the entry's
         // old one.
         if (zip_set_file_compression(archive.get(), index, ZIP_CM_DEFAULT, DeflateLevel) != 0) {
+            return fail(archiveError(archive.get()));
+        }
+    }
+    if (deflated) {
+        // The source says its data is deflated already, so libzip stores it without inflating
+        // or compressing it again and takes its CRC from the source.
+        auto state = std::make_unique<DeflatedSource>(*deflated);
+        SourcePtr data(zip_source_function(archive.get(), &DeflatedSource::callback, state.get()));
+        if (!data) {
+            return fail(archiveError(archive.get()));
+        }
+        (void)state.release();
+        if (zip_file_replace(archive.get(), deflatedIndex, data.get(), 0) != 0) {
+            return fail(archiveError(archive.get()));
+        }
+        (void)data.release();
+        if (zip_set_file_compression(archive.get(), deflatedIndex, ZIP_CM_DEFLATE, 0) != 0) {
             return fail(archiveError(archive.get()));
         }
     }

@@ -39,9 +39,24 @@ public:
     using Changes = std::map<std::uint64_t, std::optional<QByteArray>>;
     std::optional<QByteArray> withChanges(const Changes& changes, QString* error) const;
 
+    // The whole package with the entry at index holding data that is deflated already: it is
+    // stored as given, with the CRC-32 and size of the text it holds.
+    struct Deflated {
+        QByteArray data;
+        std::uint32_t crc = 0;
+        std::uint64_t size = 0;
+    };
+    std::optional<QByteArray> withDeflatedEntry(std::uint64_t index, const Deflated& deflated,
+                                                QString* error) const;
+
     QString lastError() const { return m_lastError; }
+    // The package as opened.
+    const QByteArray& bytes() const { return m_bytes; }
 
 private:
+    std::optional<QByteArray> rebuilt(const Changes& changes, const Deflated* deflated,
+                                      std::uint64_t deflatedIndex, QString* error) const;
+
     struct ArchiveDiscard {
         void operator()(zip* archive) const;
     };

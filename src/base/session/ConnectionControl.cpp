@@ -158,12 +158,13 @@ bool ConnectionControl::openAtStartup() {
     if (m_settings.serialPort.text() != QLatin1String("TCP/IP") && !assignedPortExists) {
         return true;
     }
-    m_serial.setLineSettings(LineSettings::of(m_settings));
-    EventWait::seconds(SettleSeconds);
+    // Line settings and the pause after them concern a serial port only.
     if (m_settings.isTcp()) {
         connectSocket();
         return true;
     }
+    m_serial.setLineSettings(LineSettings::of(m_settings));
+    EventWait::seconds(SettleSeconds);
     m_serial.setPort(*m_settings.serialPort.value());
     m_serial.setLineSettings(LineSettings::of(m_settings));
     if (!m_serial.isOpen()) {

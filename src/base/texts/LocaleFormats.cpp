@@ -8,9 +8,14 @@ namespace LocaleFormats {
 
 namespace {
 
-QLocale systemLocale() {
-    QLocale locale = QLocale::system();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+// Made once: every value shown or published is formatted with it, and the system locale does
+// not change while the program runs.
+const QLocale& systemLocale() {
+    static const QLocale locale = [] {
+        QLocale system = QLocale::system();
+        system.setNumberOptions(QLocale::OmitGroupSeparator);
+        return system;
+    }();
     return locale;
 }
 

@@ -14,10 +14,11 @@ LAYERS = [
     "base/interfaces", "base/files", "base/texts", "base/config", "base/link", "base/records",
     "base/statistics",
     "base/triggers", "base/delivery", "base/dbus", "base/session",
-    "platform/x11", "platform", "gui", "app",
+    "platform/x11", "platform/wayland", "platform", "gui", "app",
 ]
 # Folders that do not see each other although one comes later.
-INDEPENDENT = {("gui", "platform"), ("gui", "platform/x11")}
+INDEPENDENT = {("gui", "platform"), ("gui", "platform/x11"), ("gui", "platform/wayland"),
+               ("platform/wayland", "platform/x11")}
 WIDGET_FOLDERS = {"gui", "app"}
 
 root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "src")

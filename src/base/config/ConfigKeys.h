@@ -99,5 +99,9 @@ inline const QString DefaultSheet = QStringLiteral("Tabelle1");
 // kelvane.ini: how many of the last values the trend keeps and shows.
 inline const QString TrendSection = QStringLiteral("trend");
 inline const QString TrendPointsKey = QStringLiteral("points");
+// kelvane.ini: the window system of keystrokes, the window list and hotkeys: auto (the
+// default), x11 or wayland.
+inline const QString DesktopSection = QStringLiteral("desktop");
+inline const QString DesktopBackendKey = QStringLiteral("backend");
 
 } // namespace ConfigKeys

@@ -62,6 +62,11 @@ enum class TextKey {
     KeystrokesNeedDisplay,
     DesktopServicesNeedDisplay,
     WindowListNeedsDisplay,
+    // The desktop services on Wayland, and an unknown backend (%1) in kelvane.ini.
+    DesktopWaylandKeyboard,
+    DesktopWaylandKeyboardWithoutWindowList,
+    DesktopWaylandWithoutKeyboard,
+    DesktopBackendUnknown,
     HelpFileMissing,
     EnterNumber,
     EnterNumberAboveZero,

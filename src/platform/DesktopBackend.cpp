@@ -11,6 +11,9 @@ std::optional<DesktopBackend> DesktopBackends::parse(const QString& value) {
     if (name == QLatin1String("wayland")) {
         return DesktopBackend::WaylandVirtualKeyboard;
     }
+    if (name == QLatin1String("portal")) {
+        return DesktopBackend::Portal;
+    }
     return std::nullopt;
 }
 
@@ -22,6 +25,7 @@ std::vector<DesktopBackend> DesktopBackends::candidates(DesktopBackend setting, 
     std::vector<DesktopBackend> order;
     if (waylandDisplay) {
         order.push_back(DesktopBackend::WaylandVirtualKeyboard);
+        order.push_back(DesktopBackend::Portal);
     }
     if (x11Display) {
         order.push_back(DesktopBackend::X11);

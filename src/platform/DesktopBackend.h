@@ -10,16 +10,19 @@ enum class DesktopBackend {
     Automatic,
     X11,
     WaylandVirtualKeyboard,
+    // The RemoteDesktop portal of the session bus (GNOME, KDE Plasma).
+    Portal,
 };
 
 namespace DesktopBackends {
 
-// The setting's value: "auto" (or empty), "x11" or "wayland", in any case; nullopt for any
-// other.
+// The setting's value: "auto" (or empty), "x11", "wayland" or "portal", in any case; nullopt
+// for any other.
 std::optional<DesktopBackend> parse(const QString& value);
 
-// The backends to try in turn: a forced one alone; else the Wayland virtual keyboard when a
-// Wayland display is named, then X11 (XWayland) when an X display is named.
+// The backends to try in turn: a forced one alone; else, when a Wayland display is named, the
+// compositor's virtual keyboard, then the portal; last X11 (XWayland, or a plain X session) when
+// an X display is named.
 std::vector<DesktopBackend> candidates(DesktopBackend setting, bool waylandDisplay, bool x11Display);
 
 } // namespace DesktopBackends

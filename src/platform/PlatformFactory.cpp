@@ -5,6 +5,7 @@
 #include "base/files/ProgramDirectory.h"
 #include "base/texts/LanguageTable.h"
 #include "platform/DesktopBackend.h"
+#include "platform/portal/PortalKeyboard.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandKeyboard.h"
 #include "platform/wayland/WaylandKeymap.h"
@@ -29,7 +30,20 @@ PlatformServices PlatformFactory::create() {
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     for (const DesktopBackend backend : DesktopBackends::candidates(
              chosen.value_or(DesktopBackend::Automatic), wayland, !qEnvironmentVariableIsEmpty("DISPLAY"))) {
-        const bool created = backend == DesktopBackend::X11 ? createX11(services) : createWayland(services);
+        bool created = false;
+        switch (backend) {
+        case DesktopBackend::X11:
+            created = createX11(services);
+            break;
+        case DesktopBackend::WaylandVirtualKeyboard:
+            created = createWayland(services);
+            break;
+        case DesktopBackend::Portal:
+            created = createPortal(services);
+            break;
+        case DesktopBackend::Automatic:
+            break;
+        }
         if (created) {
             return services;
         }
@@ -55,6 +69,24 @@ bool PlatformFactory::createWayland(PlatformServices& services) {
     }
     services.windows = WaylandWindowList::create(connection);
     services.backend = PlatformServices::Backend::WaylandVirtualKeyboard;
+    return true;
+}
+
+bool PlatformFactory::createPortal(PlatformServices& services) {
+    const QString kelvaneIni = ProgramDirectory::file(QStringLiteral("kelvane.ini"));
+    PortalKeyboard::TokenStore store{[kelvaneIni] {
+                                         return IniFile::read(kelvaneIni, ConfigKeys::DesktopSection,
+                                                              ConfigKeys::PortalTokenKey, QString());
+                                     },
+                                     [kelvaneIni](const QString& token) {
+                                         IniFile::write(kelvaneIni, ConfigKeys::DesktopSection,
+                                                        ConfigKeys::PortalTokenKey, token);
+                                     }};
+    services.keyboard = PortalKeyboard::create(QDBusConnection::sessionBus(), std::move(store));
+    if (!services.keyboard) {
+        return false;
+    }
+    services.backend = PlatformServices::Backend::Portal;
     return true;
 }
 
@@ -110,6 +142,9 @@ QString PlatformFactory::statusText(const PlatformServices& services) {
     case PlatformServices::Backend::WaylandVirtualKeyboard:
         parts << languageText(services.windows ? TextKey::DesktopWaylandKeyboard
                                                : TextKey::DesktopWaylandKeyboardWithoutWindowList);
+        break;
+    case PlatformServices::Backend::Portal:
+        parts << languageText(TextKey::DesktopPortal);
         break;
     case PlatformServices::Backend::WaylandWithoutVirtualKeyboard:
         parts << languageText(TextKey::DesktopWaylandWithoutKeyboard);

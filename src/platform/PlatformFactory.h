@@ -5,10 +5,10 @@
 #include <QString>
 
 // Picks the implementations of the desktop services. kelvane.ini may force a backend
-// ([desktop] backend = x11 or wayland); else a Wayland session ($WAYLAND_DISPLAY) uses the
-// compositor's virtual keyboard and its window list when it offers them, and X11 (XWayland)
-// otherwise; $DISPLAY alone gives X11 (XTest, XKB, XInput2). Needs a QCoreApplication, for the
-// socket notifiers, and the program directory set.
+// ([desktop] backend = x11, wayland or portal); else a Wayland session ($WAYLAND_DISPLAY) uses
+// the compositor's virtual keyboard and its window list when it offers them, else the
+// RemoteDesktop portal, else X11 (XWayland); $DISPLAY alone gives X11 (XTest, XKB, XInput2). Needs a
+// QCoreApplication, for the socket notifiers, and the program directory set.
 class PlatformFactory {
 public:
     static PlatformServices create();
@@ -20,4 +20,5 @@ public:
 private:
     static bool createX11(PlatformServices& services);
     static bool createWayland(PlatformServices& services);
+    static bool createPortal(PlatformServices& services);
 };

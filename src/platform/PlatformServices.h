@@ -17,7 +17,10 @@ struct PlatformServices {
         Unavailable,
         X11,
         WaylandVirtualKeyboard,
-        // A Wayland compositor without a virtual keyboard, and no X display to fall back to.
+        // The desktop's RemoteDesktop portal: keystrokes into the focused window only.
+        Portal,
+        // A Wayland compositor without a virtual keyboard or portal, and no X display to fall
+        // back to.
         WaylandWithoutVirtualKeyboard,
     };
 

@@ -178,6 +178,7 @@ void tst_WaylandKeymap::parsesTheSetting_data() {
     QTest::newRow("auto") << u"auto"_s << true << DesktopBackend::Automatic;
     QTest::newRow("X11 with spaces") << u" X11 "_s << true << DesktopBackend::X11;
     QTest::newRow("Wayland") << u"Wayland"_s << true << DesktopBackend::WaylandVirtualKeyboard;
+    QTest::newRow("portal") << u"portal"_s << true << DesktopBackend::Portal;
     QTest::newRow("unknown") << u"mir"_s << false << DesktopBackend::Automatic;
 }
 
@@ -199,9 +200,11 @@ void tst_WaylandKeymap::triesBackendsInOrder_data() {
     QTest::addColumn<std::vector<DesktopBackend>>("order");
     using B = DesktopBackend;
     QTest::newRow("X11 only") << B::Automatic << false << true << std::vector{B::X11};
-    QTest::newRow("Wayland only") << B::Automatic << true << false << std::vector{B::WaylandVirtualKeyboard};
+    QTest::newRow("Wayland only") << B::Automatic << true << false
+                                  << std::vector{B::WaylandVirtualKeyboard, B::Portal};
     QTest::newRow("Wayland with XWayland")
-        << B::Automatic << true << true << std::vector{B::WaylandVirtualKeyboard, B::X11};
+        << B::Automatic << true << true << std::vector{B::WaylandVirtualKeyboard, B::Portal, B::X11};
+    QTest::newRow("forced portal") << B::Portal << true << false << std::vector{B::Portal};
     QTest::newRow("no display") << B::Automatic << false << false << std::vector<B>{};
     QTest::newRow("forced X11 under Wayland") << B::X11 << true << true << std::vector{B::X11};
     QTest::newRow("forced Wayland") << B::WaylandVirtualKeyboard << true << true

@@ -100,8 +100,10 @@ inline const QString DefaultSheet = QStringLiteral("Tabelle1");
 inline const QString TrendSection = QStringLiteral("trend");
 inline const QString TrendPointsKey = QStringLiteral("points");
 // kelvane.ini: the window system of keystrokes, the window list and hotkeys: auto (the
-// default), x11 or wayland.
+// default), x11, wayland or portal; and the token with which the desktop's portal grants the
+// keyboard again without asking.
 inline const QString DesktopSection = QStringLiteral("desktop");
 inline const QString DesktopBackendKey = QStringLiteral("backend");
+inline const QString PortalTokenKey = QStringLiteral("restore_token");
 
 } // namespace ConfigKeys

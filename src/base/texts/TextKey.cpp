@@ -60,6 +60,7 @@ constexpr std::array<Entry, TextKeyCount> Keys = {{
     {TextKey::DesktopWaylandKeyboard, "TextDesktopWayland"},
     {TextKey::DesktopWaylandKeyboardWithoutWindowList, "TextDesktopWaylandOhneFensterliste"},
     {TextKey::DesktopWaylandWithoutKeyboard, "TextDesktopWaylandOhneTastatur"},
+    {TextKey::DesktopPortal, "TextDesktopPortal"},
     {TextKey::DesktopBackendUnknown, "TextDesktopUnbekannt"},
     {TextKey::HelpFileMissing, "TextHilfedateiFehlt"},
     {TextKey::EnterNumber, "TextBitteZahlEingeben"},

@@ -66,6 +66,7 @@ enum class TextKey {
     DesktopWaylandKeyboard,
     DesktopWaylandKeyboardWithoutWindowList,
     DesktopWaylandWithoutKeyboard,
+    DesktopPortal,
     DesktopBackendUnknown,
     HelpFileMissing,
     EnterNumber,

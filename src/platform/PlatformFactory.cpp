@@ -99,6 +99,7 @@ bool PlatformFactory::createX11(PlatformServices& services) {
         return false;
     }
     services.backend = PlatformServices::Backend::X11;
+    services.throughXWayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     int event = 0;
     int error = 0;
     int major = 0;
@@ -134,6 +135,8 @@ QString PlatformFactory::statusText(const PlatformServices& services) {
     case PlatformServices::Backend::X11:
         if (!services.available()) {
             parts << languageText(TextKey::DesktopServicesNeedDisplay);
+        } else if (services.throughXWayland) {
+            parts << languageText(TextKey::DesktopXWayland);
         }
         break;
     case PlatformServices::Backend::Unavailable:

@@ -28,6 +28,8 @@ struct PlatformServices {
     std::unique_ptr<WindowList> windows;
     std::unique_ptr<KeyState> keyState;
     Backend backend = Backend::Unavailable;
+    // X11 inside a Wayland session: only XWayland windows take the keys.
+    bool throughXWayland = false;
     // kelvane.ini named a backend that does not exist; it is shown in the status.
     QString unknownBackendSetting;
 

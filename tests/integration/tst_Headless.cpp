@@ -36,6 +36,7 @@ struct Kelvane : ProcessRunner {
     explicit Kelvane(const ProgramFolder& folder) : ProcessRunner(QStringLiteral("kelvane")) {
         setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
         setEnvironmentValue(QStringLiteral("DISPLAY"), QString());
+        setEnvironmentValue(QStringLiteral("WAYLAND_DISPLAY"), QString());
     }
 };
 
@@ -287,6 +288,7 @@ void tst_Headless::serialPortWithoutAccess() {
     ProcessRunner kelvane(QStringLiteral("/usr/sbin/runuser"));
     kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
     kelvane.setEnvironmentValue(QStringLiteral("DISPLAY"), QString());
+    kelvane.setEnvironmentValue(QStringLiteral("WAYLAND_DISPLAY"), QString());
     QVERIFY(kelvane.start({QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
                            folder.file(QStringLiteral("kelvane")), QStringLiteral("--headless")}));
     const QByteArray told =

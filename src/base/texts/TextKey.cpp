@@ -61,6 +61,7 @@ constexpr std::array<Entry, TextKeyCount> Keys = {{
     {TextKey::DesktopWaylandKeyboardWithoutWindowList, "TextDesktopWaylandOhneFensterliste"},
     {TextKey::DesktopWaylandWithoutKeyboard, "TextDesktopWaylandOhneTastatur"},
     {TextKey::DesktopPortal, "TextDesktopPortal"},
+    {TextKey::DesktopXWayland, "TextDesktopXWayland"},
     {TextKey::DesktopBackendUnknown, "TextDesktopUnbekannt"},
     {TextKey::HelpFileMissing, "TextHilfedateiFehlt"},
     {TextKey::EnterNumber, "TextBitteZahlEingeben"},

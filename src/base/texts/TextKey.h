@@ -67,6 +67,7 @@ enum class TextKey {
     DesktopWaylandKeyboardWithoutWindowList,
     DesktopWaylandWithoutKeyboard,
     DesktopPortal,
+    DesktopXWayland,
     DesktopBackendUnknown,
     HelpFileMissing,
     EnterNumber,

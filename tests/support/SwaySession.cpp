@@ -7,10 +7,12 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
 #include <functional>
 
 #include <grp.h>
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,6 +132,9 @@ void SwaySession::runAsUser(QProcess& process) const {
         if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) {
             ::_exit(127);
         }
+        // A test that dies takes the compositor and its clients with it. Set after the switch
+        // of user, which clears it.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     });
 }
 

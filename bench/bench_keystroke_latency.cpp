@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
 
     PlatformServices platform = PlatformFactory::create();
     if (!platform.available()) {
-        std::fprintf(stderr, "%s\n", qPrintable(PlatformFactory::unavailableText()));
+        std::fprintf(stderr, "%s\n", qPrintable(PlatformFactory::statusText(platform)));
         return 1;
     }
     auto program = std::make_unique<BenchProgram>(

@@ -14,10 +14,12 @@ LAYERS = [
     "base/interfaces", "base/files", "base/texts", "base/config", "base/link", "base/records",
     "base/statistics",
     "base/triggers", "base/delivery", "base/dbus", "base/session",
-    "platform/x11", "platform", "gui", "app",
+    "platform/x11", "platform/wayland", "platform/portal", "platform", "gui", "app",
 ]
 # Folders that do not see each other although one comes later.
-INDEPENDENT = {("gui", "platform"), ("gui", "platform/x11")}
+INDEPENDENT = {("gui", "platform"), ("gui", "platform/x11"), ("gui", "platform/wayland"),
+               ("gui", "platform/portal"), ("platform/wayland", "platform/x11"),
+               ("platform/portal", "platform/x11"), ("platform/portal", "platform/wayland")}
 WIDGET_FOLDERS = {"gui", "app"}
 
 root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "src")

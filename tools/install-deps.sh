@@ -13,12 +13,15 @@ PACKAGES=(
   libqt6sql6-sqlite libqt6sql6-psql libqt6svg6
   # X11 keystrokes, window list, key state
   libx11-dev libxtst-dev libxi-dev
+  # Wayland keystrokes and window list (wayland-scanner comes with libwayland-dev)
+  libwayland-dev libxkbcommon-dev
   # workbooks
   libzip-dev libpugixml-dev zlib1g-dev
   # the Debian package and its checks
   dpkg-dev file lintian desktop-file-utils appstream man-db
   # test peers
   xvfb xterm xdotool x11-utils x11-xkb-utils openbox socat dbus libglib2.0-bin
+  sway foot fonts-dejavu-core
   sqlite3 python3-openpyxl postgresql
 )
 

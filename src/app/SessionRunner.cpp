@@ -22,8 +22,8 @@ int SessionRunner::exec(const QString& configuration, const std::function<void()
     if (showView && !m_session.controller().hasEnded()) {
         showView();
     }
-    if (!m_platform.available()) {
-        m_session.status().setText(PlatformFactory::unavailableText());
+    if (const QString text = PlatformFactory::statusText(m_platform); !text.isEmpty()) {
+        m_session.status().setText(text);
     }
     if (m_session.controller().hasEnded()) {
         return 0;

@@ -282,6 +282,7 @@ void tst_Headless::serialPortWithoutAccess() {
     ProcessRunner kelvane(QStringLiteral("/usr/sbin/runuser"));
     kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
     kelvane.setEnvironmentValue(QStringLiteral("DISPLAY"), QString());
+    kelvane.setEnvironmentValue(QStringLiteral("WAYLAND_DISPLAY"), QString());
     QVERIFY(kelvane.start({QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
                            folder.file(QStringLiteral("kelvane")), QStringLiteral("--headless")}));
     const QByteArray told =

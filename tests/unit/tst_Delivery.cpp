@@ -216,6 +216,17 @@ private Q_SLOTS:
         QCOMPARE(status, QStringList{TargetWindow::displayRequiredText()});
         QCOMPARE(windows.activated, activations);
         QCOMPARE(dialogs.messages.size(), delivered ? 0 : 1);
+
+        // A desktop without a window list (the portal): the text goes to the focused window,
+        // with no window to miss and no message.
+        RecordingKeyboard focused;
+        TargetWindow withoutList(settings, dialogs, nullptr, &focused);
+        withoutList.setHandlers({[&missing] { ++missing; }, {}});
+        const int missedBefore = missing;
+        QVERIFY(withoutList.deliver(QStringLiteral("7{ENTER}")));
+        QCOMPARE(focused.typed(), QStringLiteral("7<Return>"));
+        QCOMPARE(missing, missedBefore);
+        QCOMPARE(dialogs.messages.size(), delivered ? 0 : 1);
     }
 
     void dispatch_data() {

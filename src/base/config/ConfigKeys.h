@@ -102,5 +102,11 @@ inline const QString TrendPointsKey = QStringLiteral("points");
 // kelvane.ini: how many values may wait in the outbox for one target.
 inline const QString OutboxSection = QStringLiteral("outbox");
 inline const QString OutboxLimitKey = QStringLiteral("limit");
+// kelvane.ini: the window system of keystrokes, the window list and hotkeys: auto (the
+// default), x11, wayland or portal; and the token with which the desktop's portal grants the
+// keyboard again without asking.
+inline const QString DesktopSection = QStringLiteral("desktop");
+inline const QString DesktopBackendKey = QStringLiteral("backend");
+inline const QString PortalTokenKey = QStringLiteral("restore_token");
 
 } // namespace ConfigKeys

@@ -44,7 +44,9 @@ bool TargetWindow::deliver(const QString& outputText) {
         return false;
     }
     bool activated = true;
-    if (!m_settings.target.is(TargetKind::FocusedWindow)) {
+    // Without a window list (a desktop that keeps it from programs) the focused window takes
+    // the text, as for "*free*".
+    if (!m_settings.target.is(TargetKind::FocusedWindow) && m_windows) {
         findWindowByTitle();
         activated = activateFoundWindow();
         if (!activated) {

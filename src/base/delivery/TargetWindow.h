@@ -26,7 +26,8 @@ public:
         std::function<void(const QString&)> showStatus;
     };
 
-    // Without a window list and keyboard (no X display) nothing is typed and the status says why.
+    // Without a keyboard (no display) nothing is typed and the status says why; without a window
+    // list the text goes to the focused window.
     TargetWindow(const Settings& settings, Dialogs& dialogs, WindowList* windows, Keyboard* keyboard);
 
     void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }

@@ -80,6 +80,13 @@ enum class TextKey {
     KeystrokesNeedDisplay,
     DesktopServicesNeedDisplay,
     WindowListNeedsDisplay,
+    // The desktop services on Wayland, and an unknown backend (%1) in kelvane.ini.
+    DesktopWaylandKeyboard,
+    DesktopWaylandKeyboardWithoutWindowList,
+    DesktopWaylandWithoutKeyboard,
+    DesktopPortal,
+    DesktopXWayland,
+    DesktopBackendUnknown,
     HelpFileMissing,
     EnterNumber,
     EnterNumberAboveZero,

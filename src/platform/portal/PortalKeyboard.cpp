@@ -43,11 +43,10 @@ std::unique_ptr<PortalKeyboard> PortalKeyboard::create(QDBusConnection connectio
     if (!types.isValid() || (types.toUInt() & KeyboardDevice) == 0 || !version.isValid()) {
         return nullptr;
     }
-    return std::unique_ptr<PortalKeyboard>(
-        new PortalKeyboard(std::move(connection), version.toUInt(), std::move(store)));
+    return std::make_unique<PortalKeyboard>(Key(), std::move(connection), version.toUInt(), std::move(store));
 }
 
-PortalKeyboard::PortalKeyboard(QDBusConnection connection, uint version, TokenStore store)
+PortalKeyboard::PortalKeyboard(Key, QDBusConnection connection, uint version, TokenStore store)
     : m_connection(std::move(connection)), m_version(version), m_store(std::move(store)) {}
 
 PortalKeyboard::~PortalKeyboard() {

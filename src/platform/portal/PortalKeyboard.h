@@ -27,6 +27,12 @@ public:
 
     // Null when no portal on the bus offers remote keyboards.
     static std::unique_ptr<PortalKeyboard> create(QDBusConnection connection, TokenStore store);
+    // Only create() makes one.
+    class Key {
+        friend class PortalKeyboard;
+        Key() = default;
+    };
+    PortalKeyboard(Key, QDBusConnection connection, uint version, TokenStore store);
     ~PortalKeyboard() override;
     PortalKeyboard(const PortalKeyboard&) = delete;
     PortalKeyboard& operator=(const PortalKeyboard&) = delete;
@@ -38,7 +44,6 @@ public:
     bool hasSession() const { return !m_session.isEmpty(); }
 
 private:
-    PortalKeyboard(QDBusConnection connection, uint version, TokenStore store);
     bool startSession();
     void closeSession();
     bool notifyKeysym(std::uint32_t keysym, bool pressed);

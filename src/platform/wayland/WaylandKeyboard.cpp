@@ -61,7 +61,7 @@ std::unique_ptr<WaylandKeyboard> WaylandKeyboard::create(std::shared_ptr<Wayland
         !layout.isValid()) {
         return nullptr;
     }
-    std::unique_ptr<WaylandKeyboard> keyboard(new WaylandKeyboard(std::move(connection), std::move(layout)));
+    auto keyboard = std::make_unique<WaylandKeyboard>(Key(), std::move(connection), std::move(layout));
     // A compositor that refuses the keyboard ends the connection with a protocol error; the first
     // keymap goes with the request, so that the keyboard is never without one.
     if (!keyboard->m_keyboard || !keyboard->upload(keyboard->m_layout.withKeysyms({}))) {
@@ -70,7 +70,7 @@ std::unique_ptr<WaylandKeyboard> WaylandKeyboard::create(std::shared_ptr<Wayland
     return keyboard;
 }
 
-WaylandKeyboard::WaylandKeyboard(std::shared_ptr<WaylandConnection> connection, WaylandKeymap layout)
+WaylandKeyboard::WaylandKeyboard(Key, std::shared_ptr<WaylandConnection> connection, WaylandKeymap layout)
     : m_connection(std::move(connection)), m_layout(std::move(layout)) {
     const WaylandConnection::Global& global = m_connection->virtualKeyboardManager();
     m_manager.reset(static_cast<zwp_virtual_keyboard_manager_v1*>(wl_registry_bind(

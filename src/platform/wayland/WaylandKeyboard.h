@@ -34,6 +34,12 @@ public:
     // Null when the compositor offers no virtual keyboard or refuses one.
     static std::unique_ptr<WaylandKeyboard> create(std::shared_ptr<WaylandConnection> connection,
                                                    WaylandKeymap layout);
+    // Only create() makes one.
+    class Key {
+        friend class WaylandKeyboard;
+        Key() = default;
+    };
+    WaylandKeyboard(Key, std::shared_ptr<WaylandConnection> connection, WaylandKeymap layout);
     ~WaylandKeyboard() override;
     WaylandKeyboard(const WaylandKeyboard&) = delete;
     WaylandKeyboard& operator=(const WaylandKeyboard&) = delete;
@@ -45,7 +51,6 @@ public:
     const WaylandKeymap& layout() const { return m_layout; }
 
 private:
-    WaylandKeyboard(std::shared_ptr<WaylandConnection> connection, WaylandKeymap layout);
     bool upload(WaylandKeymap keymap);
     void setModifiers(std::uint32_t modifiers, std::uint32_t layout);
     void sendKey(std::uint32_t key, bool press);

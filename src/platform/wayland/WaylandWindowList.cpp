@@ -93,14 +93,14 @@ std::unique_ptr<WaylandWindowList> WaylandWindowList::create(std::shared_ptr<Way
     if (!connection || !connection->seat() || !connection->toplevelManager().offered()) {
         return nullptr;
     }
-    std::unique_ptr<WaylandWindowList> list(new WaylandWindowList(std::move(connection)));
+    auto list = std::make_unique<WaylandWindowList>(Key(), std::move(connection));
     if (!list->m_manager || !list->m_connection->roundtrip()) {
         return nullptr;
     }
     return list;
 }
 
-WaylandWindowList::WaylandWindowList(std::shared_ptr<WaylandConnection> connection)
+WaylandWindowList::WaylandWindowList(Key, std::shared_ptr<WaylandConnection> connection)
     : m_connection(std::move(connection)) {
     const WaylandConnection::Global& global = m_connection->toplevelManager();
     m_manager.reset(static_cast<zwlr_foreign_toplevel_manager_v1*>(

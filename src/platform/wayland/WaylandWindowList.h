@@ -22,6 +22,12 @@ class WaylandWindowList : public WindowList {
 public:
     // Null when the compositor offers no toplevel list.
     static std::unique_ptr<WaylandWindowList> create(std::shared_ptr<WaylandConnection> connection);
+    // Only create() makes one.
+    class Key {
+        friend class WaylandWindowList;
+        Key() = default;
+    };
+    WaylandWindowList(Key, std::shared_ptr<WaylandConnection> connection);
     ~WaylandWindowList() override;
     WaylandWindowList(const WaylandWindowList&) = delete;
     WaylandWindowList& operator=(const WaylandWindowList&) = delete;
@@ -36,7 +42,6 @@ private:
     static const zwlr_foreign_toplevel_manager_v1_listener ManagerListener;
     static const zwlr_foreign_toplevel_handle_v1_listener HandleListener;
 
-    explicit WaylandWindowList(std::shared_ptr<WaylandConnection> connection);
     Toplevel* find(quint64 window);
     void remove(const Toplevel* toplevel);
 

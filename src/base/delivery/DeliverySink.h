@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// One kind of target that accepted values go to.
+// A live target that accepted values go to as they come, keystrokes into a window: it takes a
+// value now or never, so nothing of it waits in the outbox.
 class DeliverySink {
 public:
     virtual ~DeliverySink() = default;

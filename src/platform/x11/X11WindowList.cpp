@@ -253,6 +253,11 @@ bool X11WindowList::activate(quint64 id) {
         return false;
     }
     const Window root = DefaultRootWindow(display);
+    const bool hidden = attributes.map_state != IsViewable && manager;
+    if (hidden) {
+        // Listening before the requests go out, so that a quick window manager's map is not missed.
+        XSelectInput(display, window, StructureNotifyMask);
+    }
     if (manager) {
         // A window on another workspace: go there first, as a pager would; window managers do not
         // all follow an activation across workspaces.
@@ -286,9 +291,9 @@ bool X11WindowList::activate(quint64 id) {
         XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
     }
     XRaiseWindow(display, window);
-    if (attributes.map_state != IsViewable && manager) {
-        // A minimised window must be shown again before it can take the focus.
-        XSelectInput(display, window, StructureNotifyMask);
+    if (hidden) {
+        // A minimised window, or one on another workspace, must be shown again before it can take
+        // the focus.
         XFlush(display);
         const QDeadlineTimer deadline(MapWaitMilliseconds);
         while (!deadline.hasExpired()) {

@@ -12,7 +12,7 @@ class X11Display;
 class X11WindowList : public WindowList {
 public:
     // How long activation waits for a minimised window to be shown again.
-    static constexpr int MapWaitMilliseconds = 1000;
+    static constexpr int MapWaitMilliseconds = 3000;
 
     explicit X11WindowList(std::shared_ptr<X11Display> display);
     ~X11WindowList() override;

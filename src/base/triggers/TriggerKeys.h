@@ -1,10 +1,11 @@
 #pragma once
 
+#include "base/interfaces/KeyState.h"
 #include "base/interfaces/MainButton.h"
 
 #include <optional>
+#include <vector>
 
-class KeyState;
 struct Settings;
 
 // Matches the PC keys of the hotkey rows (which press main window buttons) and of the device
@@ -25,7 +26,11 @@ public:
 
 private:
     quint16 query(int code, bool& updated);
+    // Tells the key state the rows' combinations when they differ from the last ones told.
+    void watchRows();
 
     const Settings& m_settings;
     KeyState* m_keys;
+    std::vector<KeyState::Combination> m_watched;
+    bool m_told = false;
 };

@@ -130,6 +130,16 @@ bool PortalKeyboard::notifyKeysym(std::uint32_t keysym, bool pressed) {
 }
 
 void PortalKeyboard::typeKeys(const std::vector<KeyToken>& keys) {
+    if (m_typingObserver) {
+        m_typingObserver(true);
+    }
+    typeBurst(keys);
+    if (m_typingObserver) {
+        m_typingObserver(false);
+    }
+}
+
+void PortalKeyboard::typeBurst(const std::vector<KeyToken>& keys) {
     if (keys.empty() || (!hasSession() && !startSession())) {
         return;
     }

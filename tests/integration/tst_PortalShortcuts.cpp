@@ -11,13 +11,17 @@
 #include "platform/PlatformFactory.h"
 #include "platform/portal/PortalKeyState.h"
 #include "platform/portal/PortalTrigger.h"
+#include "support/DeviceSimulator.h"
 #include "support/FakePortal.h"
 #include "support/FakeShortcutsPortal.h"
+#include "support/HeadlessProgram.h"
 #include "support/PrivateBus.h"
 #include "support/ProgramFolder.h"
 #include "support/TestFiles.h"
 
 #include <QtTest>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +60,7 @@ private Q_SLOTS:
     void heldShortcutStaysDown();
     void ownTypingDoesNotCount_data();
     void ownTypingDoesNotCount();
+    void headlessHotkeyPressesAButton();
 
 private:
     struct Fired {
@@ -255,6 +260,41 @@ void tst_PortalShortcuts::ownTypingDoesNotCount() {
     QTest::qWait(PortalKeyState::OwnTypingGraceMs);
     QVERIFY(shortcuts().send(u"hotkey-1"_s, true));
     QTRY_COMPARE(poll().hotkey, std::optional(MainButton(1)));
+}
+
+// Kelvane headless in hotkey mode against the device simulator, with the portal for keys and
+// hotkeys: it binds its rows at start, and the desktop reporting the online button's hotkey
+// takes the device offline.
+void tst_PortalShortcuts::headlessHotkeyPressesAButton() {
+    DeviceSimulator simulator;
+    QVERIFY(simulator.start({u"--interval"_s, u"100"_s}));
+    m_folder->writeConfiguration(
+        u"standard.cfg"_s,
+        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
+            "\n[Mode]\nmodus=HOTKEY\n[Hotkeys]\nkey0=F9,,,\nkey6=F10,,,\n");
+    HeadlessProgram kelvane(*m_folder);
+    kelvane.setEnvironmentValue(u"WAYLAND_DISPLAY"_s, u"/nonexistent/kelvane-test-no-compositor"_s);
+    QVERIFY(kelvane.start());
+    // The fake portal answers from this process: the waits let its events run.
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        kelvane.standardError().contains(languageText(TextKey::DesktopHotkeysPortal).toUtf8()),
+        kelvane.standardError().constData(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!shortcuts().bound.isEmpty(), 10000);
+    QStringList bound;
+    for (const PortalShortcut& shortcut : std::as_const(shortcuts().bound)) {
+        bound << shortcut.id + u'=' + shortcut.properties.value(u"preferred_trigger"_s).toString();
+    }
+    QCOMPARE(bound, (QStringList{u"hotkey-1=F9"_s, u"hotkey-7=F10"_s}));
+    const QByteArray offline = "status: " + languageText(TextKey::DeviceInactive).toUtf8() + '\n';
+    QTRY_VERIFY2_WITH_TIMEOUT(kelvane.standardError().contains("status: Device activated TCP/IP"),
+                              kelvane.standardError().constData(), 10000);
+    QVERIFY(!kelvane.standardError().contains(offline));
+    QVERIFY(shortcuts().send(u"hotkey-7"_s, true));
+    QVERIFY(shortcuts().send(u"hotkey-7"_s, false));
+    QTRY_VERIFY2_WITH_TIMEOUT(kelvane.standardError().contains(offline), kelvane.standardError().constData(),
+                              10000);
+    QVERIFY(kelvane.signalAndWait(SIGTERM) && kelvane.exitCode() == 0);
+    QVERIFY2(!kelvane.standardError().contains("message:"), kelvane.standardError().constData());
 }
 
 QTEST_GUILESS_MAIN(tst_PortalShortcuts)

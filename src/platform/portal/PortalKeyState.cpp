@@ -3,10 +3,9 @@
 #include "base/texts/LanguageTable.h"
 #include "platform/portal/PortalNames.h"
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/PortalSession.h"
 #include "platform/portal/PortalShortcut.h"
 #include "platform/portal/PortalTrigger.h"
-
-#include <QDBusVariant>
 
 #include <algorithm>
 
@@ -17,19 +16,6 @@ QDBusMessage shortcutsCall(const QString& method) {
                                           PortalNames::GlobalShortcutsInterface, method);
 }
 
-// The interface's version; 0 when the portal does not answer or lacks the interface.
-uint interfaceVersion(const QDBusConnection& connection) {
-    QDBusMessage get = QDBusMessage::createMethodCall(PortalNames::Service, PortalNames::Path,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << PortalNames::GlobalShortcutsInterface << QStringLiteral("version");
-    const QDBusMessage reply = connection.call(get, QDBus::BlockWithGui, PortalKeyState::RequestTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        return 0;
-    }
-    return reply.arguments().first().value<QDBusVariant>().variant().toUInt();
-}
-
 bool holds(const KeyState::Combination& combination, int virtualKey) {
     return std::find(combination.keys.begin(), combination.keys.end(), virtualKey) != combination.keys.end();
 }
@@ -37,7 +23,10 @@ bool holds(const KeyState::Combination& combination, int virtualKey) {
 } // namespace
 
 std::unique_ptr<PortalKeyState> PortalKeyState::create(QDBusConnection connection) {
-    if (!connection.isConnected() || interfaceVersion(connection) == 0) {
+    if (!connection.isConnected() ||
+        PortalSession::property(connection, PortalNames::GlobalShortcutsInterface, QStringLiteral("version"),
+                                RequestTimeoutMs)
+                .toUInt() == 0) {
         return nullptr;
     }
     return std::make_unique<PortalKeyState>(Key(), std::move(connection));
@@ -109,19 +98,10 @@ void PortalKeyState::watch(const std::vector<Combination>& combinations) {
 
 bool PortalKeyState::bind() {
     const QString sessionToken = nextToken();
-    {
-        const QString token = nextToken();
-        PortalRequest request(m_connection, token);
-        QDBusMessage call = shortcutsCall(QStringLiteral("CreateSession"));
-        call << QVariantMap{{QStringLiteral("handle_token"), token},
-                            {QStringLiteral("session_handle_token"), sessionToken}};
-        if (request.run(call, RequestTimeoutMs) != PortalRequest::Outcome::Granted) {
-            return false;
-        }
-        m_session = request.results().value(QStringLiteral("session_handle")).toString();
-        if (m_session.isEmpty()) {
-            m_session = PortalRequest::objectPath(m_connection, QStringLiteral("session"), sessionToken);
-        }
+    m_session = PortalSession::create(m_connection, PortalNames::GlobalShortcutsInterface, sessionToken,
+                                      nextToken(), RequestTimeoutMs);
+    if (m_session.isEmpty()) {
+        return false;
     }
     PortalShortcutList shortcuts;
     for (const Combination& combination : m_combinations) {
@@ -154,9 +134,7 @@ void PortalKeyState::closeSession() {
     if (m_session.isEmpty()) {
         return;
     }
-    const QDBusMessage close = QDBusMessage::createMethodCall(
-        PortalNames::Service, m_session, PortalNames::SessionInterface, QStringLiteral("Close"));
-    m_connection.call(close, QDBus::BlockWithGui, RequestTimeoutMs);
+    PortalSession::close(m_connection, m_session, RequestTimeoutMs);
     m_session.clear();
 }
 

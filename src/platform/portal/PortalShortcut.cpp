@@ -1,8 +1,12 @@
 #include "platform/portal/PortalShortcut.h"
 
 #include <QDBusMetaType>
+#include <QDBusObjectPath>
 
 void PortalShortcut::registerTypes() {
+    // QtDBus finds the types of a signal's slot by name, which needs them registered; nothing
+    // else in the program may have used an object path yet.
+    qRegisterMetaType<QDBusObjectPath>();
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<PortalShortcutList>();
 }

@@ -12,7 +12,8 @@ struct Settings;
 // command rows against the keyboard, once per main cycle.
 class TriggerKeys {
 public:
-    // Without a key state (no X display) nothing ever matches.
+    // Without a key state (no display, or a Wayland desktop without the GlobalShortcuts portal)
+    // nothing ever matches.
     TriggerKeys(const Settings& settings, KeyState* keys);
 
     // The button of the highest hotkey row whose keys are all active.

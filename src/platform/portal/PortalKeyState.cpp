@@ -83,17 +83,21 @@ quint16 PortalKeyState::query(int virtualKey) {
 }
 
 void PortalKeyState::watch(const std::vector<Combination>& combinations) {
-    // A bind waits for the desktop with the events running; a poll meanwhile finds it busy.
-    if (m_binding || combinations == m_combinations) {
+    m_wanted = combinations;
+    // A bind waits for the desktop with the events running; a change told meanwhile is bound
+    // when it ends.
+    if (m_binding) {
         return;
     }
-    m_combinations = combinations;
-    closeSession();
-    if (!m_combinations.empty()) {
-        m_binding = true;
-        bind();
-        m_binding = false;
+    m_binding = true;
+    while (m_wanted != m_combinations) {
+        m_combinations = m_wanted;
+        closeSession();
+        if (!m_combinations.empty()) {
+            bind();
+        }
     }
+    m_binding = false;
 }
 
 bool PortalKeyState::bind() {

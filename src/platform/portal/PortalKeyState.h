@@ -67,7 +67,9 @@ private:
     QString nextToken();
 
     QDBusConnection m_connection;
+    // The rows bound, and the rows last told.
     std::vector<Combination> m_combinations;
+    std::vector<Combination> m_wanted;
     QString m_session;
     QSet<QString> m_active;
     // One per virtual-key code.

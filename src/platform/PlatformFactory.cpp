@@ -5,6 +5,7 @@
 #include "base/files/ProgramDirectory.h"
 #include "base/texts/LanguageTable.h"
 #include "platform/DesktopBackend.h"
+#include "platform/portal/PortalKeyState.h"
 #include "platform/portal/PortalKeyboard.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandKeyboard.h"
@@ -69,6 +70,11 @@ bool PlatformFactory::createWayland(PlatformServices& services) {
     }
     services.windows = WaylandWindowList::create(connection);
     services.backend = PlatformServices::Backend::WaylandVirtualKeyboard;
+    if (auto keyState = PortalKeyState::create(QDBusConnection::sessionBus())) {
+        static_cast<WaylandKeyboard*>(services.keyboard.get())
+            ->setTypingObserver([state = keyState.get()](bool typing) { state->noteOwnTyping(typing); });
+        services.keyState = std::move(keyState);
+    }
     return true;
 }
 
@@ -82,10 +88,15 @@ bool PlatformFactory::createPortal(PlatformServices& services) {
                                          IniFile::write(kelvaneIni, ConfigKeys::DesktopSection,
                                                         ConfigKeys::PortalTokenKey, token);
                                      }};
-    services.keyboard = PortalKeyboard::create(QDBusConnection::sessionBus(), std::move(store));
-    if (!services.keyboard) {
+    auto keyboard = PortalKeyboard::create(QDBusConnection::sessionBus(), std::move(store));
+    if (!keyboard) {
         return false;
     }
+    if (auto keyState = PortalKeyState::create(QDBusConnection::sessionBus())) {
+        keyboard->setTypingObserver([state = keyState.get()](bool typing) { state->noteOwnTyping(typing); });
+        services.keyState = std::move(keyState);
+    }
+    services.keyboard = std::move(keyboard);
     services.backend = PlatformServices::Backend::Portal;
     return true;
 }
@@ -145,9 +156,11 @@ QString PlatformFactory::statusText(const PlatformServices& services) {
     case PlatformServices::Backend::WaylandVirtualKeyboard:
         parts << languageText(services.windows ? TextKey::DesktopWaylandKeyboard
                                                : TextKey::DesktopWaylandKeyboardWithoutWindowList);
+        parts << languageText(services.keyState ? TextKey::DesktopHotkeysPortal : TextKey::DesktopHotkeysOff);
         break;
     case PlatformServices::Backend::Portal:
         parts << languageText(TextKey::DesktopPortal);
+        parts << languageText(services.keyState ? TextKey::DesktopHotkeysPortal : TextKey::DesktopHotkeysOff);
         break;
     case PlatformServices::Backend::WaylandWithoutVirtualKeyboard:
         parts << languageText(TextKey::DesktopWaylandWithoutKeyboard);

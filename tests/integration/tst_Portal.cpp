@@ -6,6 +6,7 @@
 
 #include "base/delivery/KeyTokenizer.h"
 #include "base/files/IniFile.h"
+#include "base/texts/LanguageTable.h"
 #include "platform/PlatformFactory.h"
 #include "support/FakePortal.h"
 #include "support/PrivateBus.h"
@@ -79,6 +80,8 @@ void tst_Portal::typesKeysyms() {
     PlatformServices services = portalServices();
     QCOMPARE(services.backend, PlatformServices::Backend::Portal);
     QVERIFY(services.keyboard && !services.windows && !services.keyState);
+    // This portal has no GlobalShortcuts interface.
+    QVERIFY(PlatformFactory::statusText(services).contains(languageText(TextKey::DesktopHotkeysOff)));
     KeyTokenizer::typeText(text, *services.keyboard);
     QCOMPARE(m_portal->keyEvents(), events);
     const QString session = m_portal->callsOf(u"CreateSession"_s)

@@ -1,5 +1,7 @@
 #include "support/FakePortal.h"
 
+#include "support/FakeShortcutsPortal.h"
+
 #include <QTimer>
 
 namespace {
@@ -14,12 +16,18 @@ QString sessionPath(const QDBusMessage& message, const QString& token) {
 
 } // namespace
 
-FakePortal::FakePortal(const QString& busAddress)
+FakePortal::FakePortal(const QString& busAddress, bool offersShortcuts)
     : m_connection(QDBusConnection::connectToBus(busAddress, ConnectionName)) {
+    if (offersShortcuts) {
+        PortalShortcut::registerTypes();
+        // An adaptor exports its interface beside the object's own.
+        m_shortcuts = std::make_unique<FakeShortcutsPortal>(this);
+    }
     m_registered =
         m_connection.isConnected() &&
         m_connection.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
-                                    QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties) &&
+                                    QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties |
+                                        QDBusConnection::ExportAdaptors) &&
         m_connection.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
 }
 
@@ -35,6 +43,11 @@ void FakePortal::reset() {
     refuseKeysFrom = 0;
     tokensHandedOut = 0;
     m_keyCalls = 0;
+    onKey = nullptr;
+    if (m_shortcuts) {
+        m_shortcuts->boundSession.clear();
+        m_shortcuts->bound.clear();
+    }
 }
 
 QStringList FakePortal::keyEvents() const {
@@ -107,4 +120,7 @@ void FakePortal::NotifyKeyboardKeysym(const QDBusObjectPath& session, const QVar
         return;
     }
     calls << Call{QStringLiteral("NotifyKeyboardKeysym"), {session.path(), options, keysym, state}};
+    if (onKey) {
+        onKey();
+    }
 }

@@ -9,10 +9,16 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <functional>
+#include <memory>
+
+class FakeShortcutsPortal;
+
 // A stand-in for the desktop's RemoteDesktop portal on a test bus: it owns the portal's bus
 // name on a connection of its own, records every call with its arguments, and answers each
 // request through a Response signal on the request's path, as the real portal does. Start
-// grants the keyboard and hands out a new restore token, unless told to refuse.
+// grants the keyboard and hands out a new restore token, unless told to refuse. With shortcuts
+// it offers the GlobalShortcuts interface as well.
 class FakePortal : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.RemoteDesktop")
@@ -24,7 +30,7 @@ public:
         QVariantList arguments;
     };
 
-    explicit FakePortal(const QString& busAddress);
+    explicit FakePortal(const QString& busAddress, bool offersShortcuts = false);
     ~FakePortal() override;
 
     bool isRegistered() const { return m_registered; }
@@ -37,6 +43,8 @@ public:
     // ends the session.
     int refuseKeysFrom = 0;
     int tokensHandedOut = 0;
+    // Runs on each key that arrives, as a desktop would react to it.
+    std::function<void()> onKey;
 
     uint availableDeviceTypes() const { return 7; }
     uint version() const { return 2; }
@@ -44,6 +52,13 @@ public:
     // The keysyms pressed and released, as "+keysym" and "-keysym".
     QStringList keyEvents() const;
     QList<Call> callsOf(const QString& method) const;
+    // Null without shortcuts.
+    FakeShortcutsPortal* shortcuts() const { return m_shortcuts.get(); }
+    QDBusConnection& connection() { return m_connection; }
+
+    // Answers the request of call through a Response signal, after the reply.
+    QDBusObjectPath respond(const QDBusMessage& message, const QVariantMap& options, uint response,
+                            const QVariantMap& results);
 
 public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& message);
@@ -55,10 +70,9 @@ public Q_SLOTS:
                               uint state, const QDBusMessage& message);
 
 private:
-    QDBusObjectPath respond(const QDBusMessage& message, const QVariantMap& options, uint response,
-                            const QVariantMap& results);
-
     QDBusConnection m_connection;
     bool m_registered = false;
     int m_keyCalls = 0;
+    // A Qt child as well; deleted first, it leaves the object.
+    std::unique_ptr<FakeShortcutsPortal> m_shortcuts;
 };

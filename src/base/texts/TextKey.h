@@ -87,6 +87,12 @@ enum class TextKey {
     DesktopPortal,
     DesktopXWayland,
     DesktopBackendUnknown,
+    // Whether hotkeys work on a Wayland desktop, and the names of the shortcuts Kelvane binds
+    // there (%1 the row).
+    DesktopHotkeysOff,
+    DesktopHotkeysPortal,
+    ShortcutHotkey,
+    ShortcutDeviceCommand,
     HelpFileMissing,
     EnterNumber,
     EnterNumberAboveZero,

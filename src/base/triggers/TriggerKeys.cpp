@@ -11,6 +11,15 @@ std::array<int, 3> codesOf(const TriggerKeyRow& row) {
     return {row.keys[0].valueOr(0), row.keys[1].valueOr(0), row.keys[2].valueOr(0)};
 }
 
+// A row the polls can match: a first key, and a third only with a second.
+bool polled(const std::array<int, 3>& codes) {
+    return codes[0] != 0 && (codes[2] == 0 || codes[1] != 0);
+}
+
+bool hasKeyText(const TriggerKeyRow& keys) {
+    return !keys.keys[0].text().isEmpty() || !keys.keys[1].text().isEmpty() || !keys.keys[2].text().isEmpty();
+}
+
 } // namespace
 
 TriggerKeys::TriggerKeys(const Settings& settings, KeyState* keys) : m_settings(settings), m_keys(keys) {}
@@ -24,15 +33,38 @@ quint16 TriggerKeys::query(int code, bool& updated) {
     return m_keys->query(code);
 }
 
+void TriggerKeys::watchRows() {
+    std::vector<KeyState::Combination> rows;
+    for (int row = 0; row < Settings::CommandRowCount; ++row) {
+        const TriggerKeyRow& keys = m_settings.hotkeys[static_cast<std::size_t>(row)].keys;
+        if (hasKeyText(keys) && polled(codesOf(keys))) {
+            rows.push_back({KeyState::Combination::Kind::Hotkey, row, codesOf(keys)});
+        }
+    }
+    for (int row = 0; row < Settings::CommandRowCount; ++row) {
+        const std::array<int, 3> codes =
+            codesOf(m_settings.deviceCommands[static_cast<std::size_t>(row)].keys);
+        if (polled(codes)) {
+            rows.push_back({KeyState::Combination::Kind::DeviceCommand, row, codes});
+        }
+    }
+    if (!m_told || rows != m_watched) {
+        m_watched = std::move(rows);
+        m_told = true;
+        m_keys->watch(m_watched);
+    }
+}
+
 std::optional<MainButton> TriggerKeys::pollHotkeys() {
     if (!m_keys) {
         return std::nullopt;
     }
+    watchRows();
     bool updated = false;
     std::optional<MainButton> result;
     for (int row = 0; row < Settings::CommandRowCount; ++row) {
         const TriggerKeyRow& keys = m_settings.hotkeys[static_cast<std::size_t>(row)].keys;
-        if (keys.keys[0].text().isEmpty() && keys.keys[1].text().isEmpty() && keys.keys[2].text().isEmpty()) {
+        if (!hasKeyText(keys)) {
             continue;
         }
         const auto [c1, c2, c3] = codesOf(keys);
@@ -64,6 +96,7 @@ std::optional<int> TriggerKeys::pollDeviceCommandKeys() {
     if (!m_keys) {
         return std::nullopt;
     }
+    watchRows();
     bool updated = false;
     std::optional<int> result;
     for (int row = 0; row < Settings::CommandRowCount; ++row) {

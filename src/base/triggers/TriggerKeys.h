@@ -1,17 +1,19 @@
 #pragma once
 
+#include "base/interfaces/KeyState.h"
 #include "base/interfaces/MainButton.h"
 
 #include <optional>
+#include <vector>
 
-class KeyState;
 struct Settings;
 
 // Matches the PC keys of the hotkey rows (which press main window buttons) and of the device
 // command rows against the keyboard, once per main cycle.
 class TriggerKeys {
 public:
-    // Without a key state (no X display) nothing ever matches.
+    // Without a key state (no display, or a Wayland desktop without the GlobalShortcuts portal)
+    // nothing ever matches.
     TriggerKeys(const Settings& settings, KeyState* keys);
 
     // The button of the highest hotkey row whose keys are all active.
@@ -25,7 +27,11 @@ public:
 
 private:
     quint16 query(int code, bool& updated);
+    // Tells the key state the rows' combinations when they differ from the last ones told.
+    void watchRows();
 
     const Settings& m_settings;
     KeyState* m_keys;
+    std::vector<KeyState::Combination> m_watched;
+    bool m_told = false;
 };

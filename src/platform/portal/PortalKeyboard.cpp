@@ -2,9 +2,9 @@
 
 #include "platform/portal/PortalNames.h"
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/PortalSession.h"
 
 #include <QDBusObjectPath>
-#include <QDBusVariant>
 
 namespace {
 
@@ -19,27 +19,16 @@ QDBusMessage remoteDesktopCall(const QString& method) {
                                           PortalNames::RemoteDesktopInterface, method);
 }
 
-// A property of the RemoteDesktop interface; invalid when the portal does not answer.
-QVariant property(const QDBusConnection& connection, const QString& name) {
-    QDBusMessage get = QDBusMessage::createMethodCall(PortalNames::Service, PortalNames::Path,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << PortalNames::RemoteDesktopInterface << name;
-    const QDBusMessage reply = connection.call(get, QDBus::BlockWithGui, PortalKeyboard::RequestTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        return {};
-    }
-    return reply.arguments().first().value<QDBusVariant>().variant();
-}
-
 } // namespace
 
 std::unique_ptr<PortalKeyboard> PortalKeyboard::create(QDBusConnection connection, TokenStore store) {
     if (!connection.isConnected()) {
         return nullptr;
     }
-    const QVariant types = property(connection, QStringLiteral("AvailableDeviceTypes"));
-    const QVariant version = property(connection, QStringLiteral("version"));
+    const QVariant types = PortalSession::property(connection, PortalNames::RemoteDesktopInterface,
+                                                   QStringLiteral("AvailableDeviceTypes"), RequestTimeoutMs);
+    const QVariant version = PortalSession::property(connection, PortalNames::RemoteDesktopInterface,
+                                                     QStringLiteral("version"), RequestTimeoutMs);
     if (!types.isValid() || (types.toUInt() & KeyboardDevice) == 0 || !version.isValid()) {
         return nullptr;
     }
@@ -59,20 +48,10 @@ QString PortalKeyboard::nextToken() {
 
 bool PortalKeyboard::startSession() {
     const QString sessionToken = nextToken();
-    {
-        const QString token = nextToken();
-        PortalRequest request(m_connection, token);
-        QDBusMessage call = remoteDesktopCall(QStringLiteral("CreateSession"));
-        call << QVariantMap{{QStringLiteral("handle_token"), token},
-                            {QStringLiteral("session_handle_token"), sessionToken}};
-        if (request.run(call, RequestTimeoutMs) != PortalRequest::Outcome::Granted) {
-            return false;
-        }
-        // A string in the results, although it names an object.
-        m_session = request.results().value(QStringLiteral("session_handle")).toString();
-        if (m_session.isEmpty()) {
-            m_session = PortalRequest::objectPath(m_connection, QStringLiteral("session"), sessionToken);
-        }
+    m_session = PortalSession::create(m_connection, PortalNames::RemoteDesktopInterface, sessionToken,
+                                      nextToken(), RequestTimeoutMs);
+    if (m_session.isEmpty()) {
+        return false;
     }
     {
         const QString token = nextToken();
@@ -115,9 +94,7 @@ void PortalKeyboard::closeSession() {
     if (m_session.isEmpty()) {
         return;
     }
-    const QDBusMessage close = QDBusMessage::createMethodCall(
-        PortalNames::Service, m_session, PortalNames::SessionInterface, QStringLiteral("Close"));
-    m_connection.call(close, QDBus::BlockWithGui, RequestTimeoutMs);
+    PortalSession::close(m_connection, m_session, RequestTimeoutMs);
     m_session.clear();
 }
 
@@ -130,6 +107,16 @@ bool PortalKeyboard::notifyKeysym(std::uint32_t keysym, bool pressed) {
 }
 
 void PortalKeyboard::typeKeys(const std::vector<KeyToken>& keys) {
+    if (m_typingObserver) {
+        m_typingObserver(true);
+    }
+    typeBurst(keys);
+    if (m_typingObserver) {
+        m_typingObserver(false);
+    }
+}
+
+void PortalKeyboard::typeBurst(const std::vector<KeyToken>& keys) {
     if (keys.empty() || (!hasSession() && !startSession())) {
         return;
     }

@@ -39,11 +39,17 @@ public:
 
     // Starts the session first when there is none; types nothing when the user refuses (the
     // next text asks again).
+    // Told when a burst of keystrokes starts (true) and ends (false), so that the hotkeys can
+    // tell Kelvane's own keys from the user's.
+    void setTypingObserver(std::function<void(bool typing)> observer) {
+        m_typingObserver = std::move(observer);
+    }
     void typeKeys(const std::vector<KeyToken>& keys) override;
 
     bool hasSession() const { return !m_session.isEmpty(); }
 
 private:
+    void typeBurst(const std::vector<KeyToken>& keys);
     bool startSession();
     void closeSession();
     bool notifyKeysym(std::uint32_t keysym, bool pressed);
@@ -54,4 +60,5 @@ private:
     TokenStore m_store;
     QString m_session;
     int m_tokens = 0;
+    std::function<void(bool typing)> m_typingObserver;
 };

@@ -124,6 +124,16 @@ void WaylandKeyboard::sendKey(std::uint32_t key, bool press) {
 }
 
 void WaylandKeyboard::typeKeys(const std::vector<KeyToken>& keys) {
+    if (m_typingObserver) {
+        m_typingObserver(true);
+    }
+    typeBurst(keys);
+    if (m_typingObserver) {
+        m_typingObserver(false);
+    }
+}
+
+void WaylandKeyboard::typeBurst(const std::vector<KeyToken>& keys) {
     m_lastBurst.clear();
     if (!m_keyboard || !m_connection->isAlive()) {
         return;

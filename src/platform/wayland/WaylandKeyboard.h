@@ -5,6 +5,7 @@
 #include "platform/wayland/WaylandObject.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,11 @@ public:
     WaylandKeyboard(const WaylandKeyboard&) = delete;
     WaylandKeyboard& operator=(const WaylandKeyboard&) = delete;
 
+    // Told when a burst of keystrokes starts (true) and ends (false), so that the hotkeys can
+    // tell Kelvane's own keys from the user's.
+    void setTypingObserver(std::function<void(bool typing)> observer) {
+        m_typingObserver = std::move(observer);
+    }
     void typeKeys(const std::vector<KeyToken>& keys) override;
 
     const std::vector<Event>& lastBurst() const { return m_lastBurst; }
@@ -51,6 +57,7 @@ public:
     const WaylandKeymap& layout() const { return m_layout; }
 
 private:
+    void typeBurst(const std::vector<KeyToken>& keys);
     bool upload(WaylandKeymap keymap);
     void setModifiers(std::uint32_t modifiers, std::uint32_t layout);
     void sendKey(std::uint32_t key, bool press);
@@ -63,4 +70,5 @@ private:
     std::uint32_t m_modifiers = 0;
     std::uint32_t m_group = 0;
     std::vector<Event> m_lastBurst;
+    std::function<void(bool typing)> m_typingObserver;
 };

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void ownTypingDoesNotCount_data();
     void ownTypingDoesNotCount();
     void headlessHotkeyPressesAButton();
+    void headlessHotkeyTypesAValue();
 
 private:
     struct Fired {
@@ -295,6 +296,33 @@ void tst_PortalShortcuts::headlessHotkeyPressesAButton() {
                               10000);
     QVERIFY(kelvane.signalAndWait(SIGTERM) && kelvane.exitCode() == 0);
     QVERIFY2(!kelvane.standardError().contains("message:"), kelvane.standardError().constData());
+}
+
+// The same program with its value going to the focused window: the desktop reporting the take-value
+// hotkey has the value typed through the RemoteDesktop portal, once.
+void tst_PortalShortcuts::headlessHotkeyTypesAValue() {
+    DeviceSimulator simulator;
+    QVERIFY(simulator.start({u"--interval"_s, u"100"_s, u"--ramp"_s, u"7:7:0"_s}));
+    m_folder->writeConfiguration(
+        u"standard.cfg"_s,
+        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
+            "\n[Mode]\nmodus=HOTKEY\n[Hotkeys]\nkey0=F9,,,\n[Anwendung]\nAnwendung=*free*\nFormat={Messwert}"
+            "\n");
+    HeadlessProgram kelvane(*m_folder);
+    kelvane.setEnvironmentValue(u"WAYLAND_DISPLAY"_s, u"/nonexistent/kelvane-test-no-compositor"_s);
+    QVERIFY(kelvane.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!shortcuts().bound.isEmpty(), 10000);
+    QTRY_VERIFY2_WITH_TIMEOUT(kelvane.standardError().contains("status: Device activated TCP/IP"),
+                              kelvane.standardError().constData(), 10000);
+    QVERIFY(shortcuts().send(u"hotkey-1"_s, true));
+    QVERIFY(shortcuts().send(u"hotkey-1"_s, false));
+    // "7.00", each key pressed and let go.
+    const QStringList typed{u"+37"_s, u"-37"_s, u"+2e"_s, u"-2e"_s, u"+30"_s, u"-30"_s, u"+30"_s, u"-30"_s};
+    QTRY_VERIFY2_WITH_TIMEOUT(m_portal->keyEvents().size() >= typed.size(),
+                              kelvane.standardError().constData(), 15000);
+    QTest::qWait(500);
+    QCOMPARE(m_portal->keyEvents(), typed);
+    QVERIFY(kelvane.signalAndWait(SIGTERM) && kelvane.exitCode() == 0);
 }
 
 QTEST_GUILESS_MAIN(tst_PortalShortcuts)

@@ -53,7 +53,8 @@ bool run(const QString& program, const QStringList& arguments, QByteArray* outpu
         *output = process.readAllStandardOutput();
     }
     if (!ok) {
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program),
+                     process.readAllStandardError().constData());
     }
     return ok;
 }

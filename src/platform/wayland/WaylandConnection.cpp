@@ -1,6 +1,6 @@
 #include "platform/wayland/WaylandConnection.h"
 
-#include "platform/wayland/FileDescriptor.h"
+#include "base/files/FileDescriptor.h"
 
 #include <QDeadlineTimer>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
 #include "platform/wayland/WaylandKeyboard.h"
 
-#include "platform/wayland/FileDescriptor.h"
+#include "base/files/FileDescriptor.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 

@@ -16,10 +16,13 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QtTest>
 
 #include <cstdio>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -56,8 +59,22 @@ struct Bench {
         settings.textFilePath = settings.workbookPath = settings.databasePath = path;
         settings.databaseTable = QStringLiteral("w");
     }
+    // The files in the folder and below, an outbox journal among them while values wait.
     QStringList files() const {
-        return QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QStringList names;
+        for (QDirIterator it(folder.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            names << QDir(folder.path()).relativeFilePath(it.next());
+        }
+        names.sort();
+        return names;
+    }
+    // Delivers the texts one after the other, as a stream would, and waits until the values
+    // kept for the next save have gone in.
+    bool deliverAll(const QStringList& texts) {
+        for (const QString& text : texts) {
+            delivery.deliver(text);
+        }
+        return QTest::qWaitFor([this] { return delivery.waitingCount() == 0; }, 5000);
     }
 };
 
@@ -313,9 +330,7 @@ private Q_SLOTS:
                         "CREATE TABLE msysLower (a); CREATE TABLE t2 (id INTEGER PRIMARY KEY AUTOINCREMENT);"
                         "CREATE TABLE s (n INTEGER, unit TEXT, r REAL) STRICT;"
                         "CREATE TABLE n (n INTEGER, unit TEXT NOT NULL) STRICT;"));
-        for (const QString& text : texts) {
-            b.delivery.deliver(text);
-        }
+        QVERIFY(b.deliverAll(texts));
         const QString table = path == "lab.db" && b.settings.databaseTable != "nosuch"
                                   ? b.settings.databaseTable
                                   : QStringLiteral("w");
@@ -357,8 +372,8 @@ private Q_SLOTS:
         sqlite(lab, QStringLiteral("CREATE TABLE w (value);"));
         DatabaseSink sink;
         const auto deliver = [&](const QString& text) {
-            return sink.insert(lab, QStringLiteral("w"), text, DatabaseConnection::Patience::Full) ==
-                   DeliveryProblem::None;
+            return sink.insert(lab, QStringLiteral("w"), {text}, DatabaseConnection::Patience::Full)
+                       .problem == DeliveryProblem::None;
         };
         QVERIFY(deliver(QStringLiteral("1{TAB}")));
         if (between == u"replaced") {
@@ -371,6 +386,34 @@ private Q_SLOTS:
         QTEST(QFile::exists(lab) ? sqlite(lab, QStringLiteral("SELECT value FROM w ORDER BY rowid;"))
                                  : QString(),
               "rows");
+    }
+
+    // Values that come moments after a database was written wait in the outbox file, so that the
+    // program may be killed meanwhile, and go in together with the next save: in order, all but a
+    // record the database refuses, of which the user is told. Nobody is told that they wait.
+    void streamedValuesGoInTogether() {
+        Bench b(u"Access-Datenbank"_s, u"lab.db"_s);
+        b.settings.databaseTable = u"n"_s;
+        const QString lab = b.folder.file(u"lab.db"_s);
+        sqlite(lab, u"CREATE TABLE n (n INTEGER, unit TEXT NOT NULL) STRICT;"_s);
+        QStringList expected;
+        for (int k = 1; k <= 20; ++k) {
+            b.delivery.deliver(k == 7 ? u"7{TAB}{TAB}"_s : u"%1{TAB}g{TAB}"_s.arg(k));
+            if (k != 7) {
+                expected << QString::number(k);
+            }
+        }
+        const QString taken = u"SELECT group_concat(n, ' ') FROM n;"_s;
+        QCOMPARE(sqlite(lab, taken), u"1"_s);
+        const QStringList journals = b.files().filter(u"outbox/"_s);
+        QCOMPARE(journals.size(), 1);
+        QCOMPARE(OutboxJournal::parse(TestFiles::read(b.folder.file(journals.first()))).waiting.size(), 19u);
+        QVERIFY(QTest::qWaitFor([&b] { return b.delivery.waitingCount() == 0; }, 5000));
+        QCOMPARE(sqlite(lab, taken), expected.join(u' '));
+        QCOMPARE(b.dialogs.messages,
+                 QStringList{languageText(TextKey::OutboxValueRefused).arg(u"7{TAB}{TAB}"_s)});
+        QCOMPARE(b.status, QStringList());
+        QCOMPARE(b.files(), (QStringList{"lab.db", "language.ini"}));
     }
 
     // A database server keeps one connection from record to record, and a restart of the server
@@ -391,12 +434,10 @@ private Q_SLOTS:
         b.settings.databaseTable = QStringLiteral("w");
         const QString rows =
             QStringLiteral("SELECT string_agg(value, ' ' ORDER BY value), count(DISTINCT backend) FROM w;");
-        for (const char* value : {"1", "2", "3"}) {
-            b.delivery.deliver(QLatin1StringView(value) + QStringLiteral("{TAB}"));
-        }
+        QVERIFY(b.deliverAll({u"1{TAB}"_s, u"2{TAB}"_s, u"3{TAB}"_s}));
         QCOMPARE(cluster.psql(rows), QStringLiteral("1 2 3|1"));
         QVERIFY(cluster.restart());
-        b.delivery.deliver(QStringLiteral("4{TAB}"));
+        QVERIFY(b.deliverAll({u"4{TAB}"_s}));
         QCOMPARE(cluster.psql(rows), QStringLiteral("1 2 3 4|2"));
     }
 };

@@ -86,13 +86,14 @@ private Q_SLOTS:
         ProgramFolder folder;
         const QString path = folder.file(u"j.journal"_s);
         QString error;
-        auto journal = OutboxJournal::create(path, Target, &error);
+        auto journal = OutboxJournal::create(path, Target, OutboxJournal::Sync::Later, &error);
         QVERIFY2(journal, qPrintable(error));
-        for (const QString& text : {u"1"_s, u"2"_s, u"3"_s}) {
-            QVERIFY(journal->keep(text, &error));
+        for (const QString& text : {u"1"_s, u"2"_s}) {
+            QVERIFY(journal->keep(text, OutboxJournal::Sync::Later, &error));
         }
-        QVERIFY(journal->markFirstDelivered(&error) && journal->markFirstDelivered(&error));
-        QVERIFY(journal->keep(u"4 g"_s, &error));
+        QVERIFY(journal->keep(u"3"_s, OutboxJournal::Sync::Now, &error));
+        QVERIFY(journal->markDelivered(2, &error));
+        QVERIFY(journal->keep(u"4 g"_s, OutboxJournal::Sync::Now, &error));
         QCOMPARE(textsOf(journal->waiting()), (QStringList{"3", "4 g"}));
         QByteArray bytes = TestFiles::read(path);
         if (flip >= 0) {
@@ -143,12 +144,12 @@ private Q_SLOTS:
             QCOMPARE(box.keep(other, text), Outbox::Kept::Yes);
         }
         QStringList taken;
-        const auto take = [&taken](const DeliveryTarget& target, const QString& text) {
+        const auto take = [&taken](const DeliveryTarget& target, const QStringList& texts) {
             if (target.kind == DeliveryTarget::Kind::Workbook) {
-                return DeliveryProblem::OpenElsewhere;
+                return BatchOutcome{DeliveryProblem::OpenElsewhere, {}};
             }
-            taken << text;
-            return DeliveryProblem::None;
+            taken << texts;
+            return BatchOutcome{};
         };
         Outbox::Round round = box.deliverWaiting(take, QDeadlineTimer(0));
         QVERIFY(round.unfinished);

@@ -116,15 +116,19 @@ namespace Database {
 
 DeliveryProblem insertRecord(const QString& database, const QString& table, const QStringList& fields,
                              QString* error) {
-    DatabaseConnection connection(database);
-    return insertRecord(connection, table, fields, error);
+    const DatabaseConnection connection(database);
+    const BatchOutcome outcome = insertRecords(connection, table, {fields}, error);
+    return outcome.refused.isEmpty() ? outcome.problem : DeliveryProblem::Refused;
 }
 
-DeliveryProblem insertRecord(const DatabaseConnection& connection, const QString& table,
-                             const QStringList& fields, QString* error) {
+BatchOutcome insertRecords(const DatabaseConnection& connection, const QString& table,
+                           const QList<QStringList>& records, QString* error) {
+    const auto failed = [error](const QString& text, DeliveryProblem problem) {
+        return BatchOutcome{fail(error, text, problem), {}};
+    };
     if (!connection.isOpen()) {
-        return fail(error, connection.error(),
-                    connection.isMissing() ? DeliveryProblem::TargetMissing : DeliveryProblem::Unreachable);
+        return failed(connection.error(),
+                      connection.isMissing() ? DeliveryProblem::TargetMissing : DeliveryProblem::Unreachable);
     }
     QSqlDatabase db = connection.database();
     const QString tableName = db.driver()->escapeIdentifier(table, QSqlDriver::TableName);
@@ -132,32 +136,42 @@ DeliveryProblem insertRecord(const DatabaseConnection& connection, const QString
     // missing table.
     QSqlQuery columnsQuery(db);
     if (!columnsQuery.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(tableName))) {
-        return fail(error, columnsQuery.lastError().text(),
-                    problemOf(columnsQuery.lastError(), connection, DeliveryProblem::TargetMissing));
+        return failed(columnsQuery.lastError().text(),
+                      problemOf(columnsQuery.lastError(), connection, DeliveryProblem::TargetMissing));
     }
     const QSqlRecord columns = columnsQuery.record();
     columnsQuery.finish();
-    std::vector<Field> row;
-    for (int k = 0; k < fields.size() && k < columns.count(); ++k) {
-        if (!fields.at(k).isEmpty()) {
-            row.push_back(
-                {db.driver()->escapeIdentifier(columns.fieldName(k), QSqlDriver::FieldName), fields.at(k)});
-        }
-    }
     if (!db.transaction()) {
-        return fail(error, db.lastError().text(),
-                    problemOf(db.lastError(), connection, DeliveryProblem::Unreachable));
+        return failed(db.lastError().text(),
+                      problemOf(db.lastError(), connection, DeliveryProblem::Unreachable));
     }
-    if (const std::optional<QSqlError> reason = insertLeavingOutRefused(db, tableName, std::move(row))) {
-        db.rollback();
-        return fail(error, reason->text(), problemOf(*reason, connection, DeliveryProblem::Refused));
+    BatchOutcome outcome;
+    for (qsizetype index = 0; index < records.size(); ++index) {
+        const QStringList& fields = records.at(index);
+        std::vector<Field> row;
+        for (int k = 0; k < fields.size() && k < columns.count(); ++k) {
+            if (!fields.at(k).isEmpty()) {
+                row.push_back({db.driver()->escapeIdentifier(columns.fieldName(k), QSqlDriver::FieldName),
+                               fields.at(k)});
+            }
+        }
+        if (const std::optional<QSqlError> reason = insertLeavingOutRefused(db, tableName, std::move(row))) {
+            const DeliveryProblem problem = problemOf(*reason, connection, DeliveryProblem::Refused);
+            if (problem != DeliveryProblem::Refused) {
+                db.rollback();
+                return failed(reason->text(), problem);
+            }
+            // Undone to its savepoint: the transaction goes on with the next record.
+            fail(error, reason->text(), problem);
+            outcome.refused.append(index);
+        }
     }
     if (!db.commit()) {
         const QSqlError reason = db.lastError();
         db.rollback();
-        return fail(error, reason.text(), problemOf(reason, connection, DeliveryProblem::Unreachable));
+        return failed(reason.text(), problemOf(reason, connection, DeliveryProblem::Unreachable));
     }
-    return DeliveryProblem::None;
+    return outcome;
 }
 
 QStringList tableNames(const QString& database, QString* error) {

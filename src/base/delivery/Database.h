@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/delivery/DeliveryProblem.h"
+#include "base/delivery/BatchOutcome.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,9 +17,11 @@ namespace Database {
 // program holds the database (Locked), or it cannot be reached (Unreachable).
 DeliveryProblem insertRecord(const QString& database, const QString& table, const QStringList& fields,
                              QString* error = nullptr);
-// The same on a connection that stays open.
-DeliveryProblem insertRecord(const DatabaseConnection& connection, const QString& table,
-                             const QStringList& fields, QString* error = nullptr);
+// Inserts records on a connection that stays open, all in one transaction, the same way. A record
+// the database refuses is left out, its index added to refused, and the others go in; for any
+// other problem none does.
+BatchOutcome insertRecords(const DatabaseConnection& connection, const QString& table,
+                           const QList<QStringList>& records, QString* error = nullptr);
 
 // The table names of a database, without the engine's own tables.
 QStringList tableNames(const QString& database, QString* error = nullptr);

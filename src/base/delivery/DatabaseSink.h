@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/delivery/BatchOutcome.h"
 #include "base/delivery/DatabaseConnection.h"
-#include "base/delivery/DeliveryProblem.h"
 
 #include <memory>
 
@@ -11,8 +11,9 @@
 // A database file removed or replaced since is opened anew.
 class DatabaseSink {
 public:
-    DeliveryProblem insert(const QString& database, const QString& table, const QString& outputText,
-                           DatabaseConnection::Patience patience);
+    // The texts in one transaction.
+    BatchOutcome insert(const QString& database, const QString& table, const QStringList& outputTexts,
+                        DatabaseConnection::Patience patience);
 
 private:
     std::unique_ptr<DatabaseConnection> m_connection;

@@ -13,6 +13,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 Delivery::Delivery(const Settings& settings, MainView& view, StatusReport status, Dialogs& dialogs,
                    PublishedValues& published)
     : m_settings(settings), m_view(view), m_status(std::move(status)), m_dialogs(dialogs),
@@ -22,6 +24,9 @@ Delivery::Delivery(const Settings& settings, MainView& view, StatusReport status
     m_nextRound.setSingleShot(true);
     m_nextRound.setInterval(PauseBetweenRoundsMs);
     QObject::connect(&m_nextRound, &QTimer::timeout, &m_nextRound, [this] { deliverWaiting(); });
+    m_saveHeld.setSingleShot(true);
+    QObject::connect(&m_saveHeld, &QTimer::timeout, &m_saveHeld,
+                     [this] { deliverWaiting(RoundMs, DatabaseConnection::Patience::Full); });
 }
 
 void Delivery::deliver(const QString& outputText) {
@@ -71,6 +76,16 @@ std::optional<DeliveryTarget> Delivery::targetOfSettings() const {
 }
 
 void Delivery::deliverKept(const DeliveryTarget& target, const QString& outputText) {
+    const bool costly = target.kind != DeliveryTarget::Kind::TextFile;
+    if (costly &&
+        (m_saveHeld.isActive() || (m_lastSave.isValid() && m_lastSave.elapsed() < StreamSaveIntervalMs))) {
+        // Values stream: this one goes in with the next save.
+        if (keep(target, outputText, OutboxJournal::Sync::Later) && !m_saveHeld.isActive()) {
+            m_saveHeld.start(
+                static_cast<int>(std::max<qint64>(0, StreamSaveIntervalMs - m_lastSave.elapsed())));
+        }
+        return;
+    }
     if (outbox().waitingFor(target) > 0) {
         deliverWaiting();
     }
@@ -80,7 +95,8 @@ void Delivery::deliverKept(const DeliveryTarget& target, const QString& outputTe
         showWaiting(DeliveryProblem::None, target);
         return;
     }
-    const DeliveryProblem problem = attempt(target, outputText, DatabaseConnection::Patience::Full);
+    const BatchOutcome outcome = attempt(target, {outputText}, DatabaseConnection::Patience::Full);
+    const DeliveryProblem problem = outcome.refused.isEmpty() ? outcome.problem : DeliveryProblem::Refused;
     if (target.kind == DeliveryTarget::Kind::Workbook &&
         (problem == DeliveryProblem::TargetMissing || problem == DeliveryProblem::NotWritable)) {
         // The workbook cannot be opened or saved: the user must look at the setting.
@@ -98,24 +114,31 @@ void Delivery::deliverKept(const DeliveryTarget& target, const QString& outputTe
     }
 }
 
-DeliveryProblem Delivery::attempt(const DeliveryTarget& target, const QString& outputText,
-                                  DatabaseConnection::Patience patience) {
+BatchOutcome Delivery::attempt(const DeliveryTarget& target, const QStringList& outputTexts,
+                               DatabaseConnection::Patience patience) {
+    BatchOutcome outcome{DeliveryProblem::TargetMissing, {}};
     switch (target.kind) {
     case DeliveryTarget::Kind::TextFile:
-        return TextFileSink::append(target.location, outputText);
+        return {TextFileSink::append(target.location, outputTexts), {}};
     case DeliveryTarget::Kind::Workbook:
-        return m_workbook.append(target.location, target.part, outputText);
+        outcome.problem = m_workbook.append(target.location, target.part, outputTexts);
+        break;
     case DeliveryTarget::Kind::Database:
-        return m_database.insert(target.location, target.part, outputText, patience);
+        outcome = m_database.insert(target.location, target.part, outputTexts, patience);
+        break;
     }
-    return DeliveryProblem::TargetMissing;
+    if (outcome.problem == DeliveryProblem::None) {
+        m_lastSave.start();
+    }
+    return outcome;
 }
 
-void Delivery::keep(const DeliveryTarget& target, const QString& outputText) {
+bool Delivery::keep(const DeliveryTarget& target, const QString& outputText, OutboxJournal::Sync sync) {
     Outbox& box = outbox();
     box.setLimit(m_settings.outboxLimit);
     QString error;
-    switch (box.keep(target, outputText, &error)) {
+    const Outbox::Kept kept = box.keep(target, outputText, sync, &error);
+    switch (kept) {
     case Outbox::Kept::Yes:
         m_reportedFull = false;
         break;
@@ -133,20 +156,26 @@ void Delivery::keep(const DeliveryTarget& target, const QString& outputText) {
     if (!m_retry.isActive() && box.waitingCount() > 0) {
         m_retry.start();
     }
+    return kept == Outbox::Kept::Yes;
 }
 
-void Delivery::deliverWaiting(int roundMs) {
+void Delivery::deliverWaiting(int roundMs, DatabaseConnection::Patience patience) {
     // A retry that falls due while a value is being delivered waits for the next one.
     if (m_retrying) {
         return;
     }
     m_retrying = true;
+    m_saveHeld.stop();
     const Outbox::Round round = outbox().deliverWaiting(
-        [this](const DeliveryTarget& target, const QString& text) {
-            return attempt(target, text, DatabaseConnection::Patience::Brief);
+        [this, patience](const DeliveryTarget& target, const QStringList& texts) {
+            return attempt(target, texts, patience);
         },
         QDeadlineTimer(roundMs));
     m_retrying = false;
+    if (round.blocked) {
+        // The values that were to go in with this save wait longer: on disk, then.
+        outbox().sync();
+    }
     if (round.unfinished) {
         m_nextRound.start();
     }
@@ -215,6 +244,7 @@ void Delivery::resumeWaiting() {
 
 void Delivery::finish() {
     m_retry.stop();
+    m_saveHeld.stop();
     if (!m_outbox || m_outbox->waitingCount() == 0) {
         return;
     }

@@ -5,6 +5,7 @@
 #include "base/delivery/Outbox.h"
 #include "base/delivery/WorkbookSink.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 
@@ -33,6 +34,11 @@ public:
     static constexpr int RoundMs = 40;
     static constexpr int PauseBetweenRoundsMs = 10;
     static constexpr int FinalRoundMs = 2000;
+    // While values stream, a workbook or database is written at most this often: each save
+    // makes the file or transaction durable on disk, which costs far more than the value. The
+    // values that come meanwhile wait in the outbox, in its file at once so that the program may
+    // be killed, and go in together with the next save.
+    static constexpr int StreamSaveIntervalMs = 250;
 
     using StatusReport = std::function<void(const QString&)>;
 
@@ -54,10 +60,12 @@ public:
 private:
     std::optional<DeliveryTarget> targetOfSettings() const;
     void deliverKept(const DeliveryTarget& target, const QString& outputText);
-    DeliveryProblem attempt(const DeliveryTarget& target, const QString& outputText,
-                            DatabaseConnection::Patience patience);
-    void keep(const DeliveryTarget& target, const QString& outputText);
-    void deliverWaiting(int roundMs = RoundMs);
+    BatchOutcome attempt(const DeliveryTarget& target, const QStringList& outputTexts,
+                         DatabaseConnection::Patience patience);
+    bool keep(const DeliveryTarget& target, const QString& outputText,
+              OutboxJournal::Sync sync = OutboxJournal::Sync::Now);
+    void deliverWaiting(int roundMs = RoundMs,
+                        DatabaseConnection::Patience patience = DatabaseConnection::Patience::Brief);
     void showWaiting(DeliveryProblem problem, const DeliveryTarget& target);
     void report(const QString& text);
     QString reason(DeliveryProblem problem, const DeliveryTarget& target) const;
@@ -74,6 +82,10 @@ private:
     std::optional<Outbox> m_outbox;
     QTimer m_retry;
     QTimer m_nextRound;
+    // The last time a workbook or database was written, and the next save of the values that
+    // came since.
+    QElapsedTimer m_lastSave;
+    QTimer m_saveHeld;
     bool m_retrying = false;
     bool m_showedWaiting = false;
     bool m_reportedFull = false;

@@ -73,7 +73,8 @@ qsizetype Outbox::waitingFor(const DeliveryTarget& target) const {
     return journal ? static_cast<qsizetype>(journal->waiting().size()) : 0;
 }
 
-Outbox::Kept Outbox::keep(const DeliveryTarget& target, const QString& text, QString* error) {
+Outbox::Kept Outbox::keep(const DeliveryTarget& target, const QString& text, OutboxJournal::Sync sync,
+                          QString* error) {
     OutboxJournal* journal = journalFor(target);
     if (journal && static_cast<qsizetype>(journal->waiting().size()) >= m_limit) {
         return Kept::Full;
@@ -85,19 +86,31 @@ Outbox::Kept Outbox::keep(const DeliveryTarget& target, const QString& text, QSt
             }
             return Kept::Failed;
         }
-        auto made = OutboxJournal::create(pathFor(target), target, error);
+        auto made = OutboxJournal::create(pathFor(target), target, sync, error);
         if (!made) {
             return Kept::Failed;
         }
         journal = made.get();
         m_journals.push_back(std::move(made));
     }
-    return journal->keep(text, error) ? Kept::Yes : Kept::Failed;
+    return journal->keep(text, sync, error) ? Kept::Yes : Kept::Failed;
+}
+
+void Outbox::sync() {
+    for (const auto& journal : m_journals) {
+        journal->sync(nullptr);
+    }
 }
 
 Outbox::Round Outbox::deliverWaiting(const Attempt& attempt, const QDeadlineTimer& deadline) {
     Round round;
     bool attempted = false;
+    const auto block = [&round](const DeliveryTarget& target, DeliveryProblem problem) {
+        if (!round.blocked) {
+            round.blocked = target;
+            round.problem = problem;
+        }
+    };
     for (const auto& journal : m_journals) {
         while (!journal->waiting().empty()) {
             if (attempted && deadline.hasExpired()) {
@@ -105,28 +118,28 @@ Outbox::Round Outbox::deliverWaiting(const Attempt& attempt, const QDeadlineTime
                 return round;
             }
             attempted = true;
-            const QString text = journal->waiting().front().text;
-            const DeliveryProblem problem = attempt(journal->target(), text);
-            if (problem != DeliveryProblem::None && problem != DeliveryProblem::Refused) {
-                if (!round.blocked) {
-                    round.blocked = journal->target();
-                    round.problem = problem;
+            QStringList texts;
+            for (const OutboxJournal::Entry& entry : journal->waiting()) {
+                if (texts.size() == BatchSize) {
+                    break;
                 }
+                texts.append(entry.text);
+            }
+            const BatchOutcome taken = attempt(journal->target(), texts);
+            if (taken.problem != DeliveryProblem::None && taken.problem != DeliveryProblem::Refused) {
+                block(journal->target(), taken.problem);
                 break;
             }
-            if (!journal->markFirstDelivered(nullptr)) {
-                // Without the mark the value would be delivered again: stop until the disk takes it.
-                if (!round.blocked) {
-                    round.blocked = journal->target();
-                    round.problem = DeliveryProblem::NotWritable;
-                }
+            if (!journal->markDelivered(texts.size(), nullptr)) {
+                // Without the marks the values would be delivered again: stop until the disk
+                // takes them.
+                block(journal->target(), DeliveryProblem::NotWritable);
                 break;
             }
-            if (problem == DeliveryProblem::Refused) {
-                round.refused.append(text);
-            } else {
-                ++round.delivered;
+            for (const qsizetype index : taken.refused) {
+                round.refused.append(texts.at(index));
             }
+            round.delivered += texts.size() - taken.refused.size();
         }
     }
     return round;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/delivery/DeliveryProblem.h"
+#include "base/delivery/BatchOutcome.h"
 #include "base/delivery/OutboxJournal.h"
 
 #include <QDeadlineTimer>
@@ -16,8 +16,10 @@
 // removed only after its target has taken it. How many may wait for one target is bounded.
 class Outbox {
 public:
-    // How a target took one value.
-    using Attempt = std::function<DeliveryProblem(const DeliveryTarget&, const QString& text)>;
+    // How a target took a batch of its values.
+    using Attempt = std::function<BatchOutcome(const DeliveryTarget&, const QStringList& texts)>;
+    // Values offered to a target at once.
+    static constexpr qsizetype BatchSize = 500;
 
     enum class Kept { Yes, Full, Failed };
 
@@ -54,11 +56,15 @@ public:
     qsizetype waitingCount() const;
     qsizetype waitingFor(const DeliveryTarget& target) const;
 
-    // Keeps text for target behind the values already waiting for it, on disk when this returns.
-    Kept keep(const DeliveryTarget& target, const QString& text, QString* error = nullptr);
+    // Keeps text for target behind the values already waiting for it: on disk when this returns,
+    // or with Sync::Later in the file and on disk with the next sync() or delivery.
+    Kept keep(const DeliveryTarget& target, const QString& text,
+              OutboxJournal::Sync sync = OutboxJournal::Sync::Now, QString* error = nullptr);
+    // Puts on disk what was kept with Sync::Later.
+    void sync();
 
-    // Offers every target its waiting values in order, until one is not taken or, after the
-    // first attempt, the deadline has passed.
+    // Offers every target its waiting values in order, a batch at a time, until a batch is not
+    // taken or, after the first attempt, the deadline has passed.
     Round deliverWaiting(const Attempt& attempt, const QDeadlineTimer& deadline = QDeadlineTimer::Forever);
 
 private:

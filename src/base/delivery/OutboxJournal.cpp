@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -163,7 +165,7 @@ QByteArray OutboxJournal::encode(const DeliveryTarget& target, const std::deque<
 }
 
 std::unique_ptr<OutboxJournal> OutboxJournal::create(const QString& path, const DeliveryTarget& target,
-                                                     QString* error) {
+                                                     Sync sync, QString* error) {
     FileDescriptor file = openForAppending(path, O_CREAT | O_EXCL);
     if (!file.isValid()) {
         if (error) {
@@ -173,11 +175,12 @@ std::unique_ptr<OutboxJournal> OutboxJournal::create(const QString& path, const 
     }
     auto journal =
         std::make_unique<OutboxJournal>(Key(), path, target, std::move(file), std::deque<Entry>(), 1);
-    if (!journal->append(record(TargetTag, 0, targetPayload(target)), error)) {
+    journal->m_folderUnsynced = true;
+    if (!journal->append(record(TargetTag, 0, targetPayload(target)), sync, error) ||
+        (sync == Sync::Now && !journal->sync(error))) {
         ::unlink(QFile::encodeName(path).constData());
         return nullptr;
     }
-    FileDescriptor::syncFolderOf(path);
     return journal;
 }
 
@@ -203,41 +206,57 @@ OutboxJournal::OutboxJournal(Key, QString path, DeliveryTarget target, FileDescr
 
 OutboxJournal::~OutboxJournal() = default;
 
-bool OutboxJournal::keep(const QString& text, QString* error) {
-    if (!m_file.isValid()) {
-        // Every value had gone and the file with them: it starts anew.
-        m_file = openForAppending(m_path, O_CREAT | O_TRUNC);
-        if (!m_file.isValid() || !append(record(TargetTag, 0, targetPayload(m_target)), error)) {
-            if (error && !m_file.isValid()) {
-                *error = systemError();
-            }
-            m_file.reset();
-            return false;
-        }
-        FileDescriptor::syncFolderOf(m_path);
+bool OutboxJournal::keep(const QString& text, Sync sync, QString* error) {
+    if (!m_file.isValid() && !startFile(sync, error)) {
+        return false;
     }
-    if (!append(record(ValueTag, m_nextSequence, text.toUtf8()), error)) {
+    if (!append(record(ValueTag, m_nextSequence, text.toUtf8()), sync, error) ||
+        (sync == Sync::Now && !this->sync(error))) {
         return false;
     }
     m_waiting.push_back({m_nextSequence++, text});
     return true;
 }
 
-bool OutboxJournal::markFirstDelivered(QString* error) {
-    if (m_waiting.empty()) {
-        return true;
-    }
-    if (!append(record(DeliveredTag, m_waiting.front().sequence, {}), error)) {
+bool OutboxJournal::startFile(Sync sync, QString* error) {
+    // Every value had gone and the file with them: it starts anew.
+    m_file = openForAppending(m_path, O_CREAT | O_TRUNC);
+    if (!m_file.isValid()) {
+        if (error) {
+            *error = systemError();
+        }
         return false;
     }
-    m_waiting.pop_front();
-    ++m_marks;
+    m_folderUnsynced = true;
+    if (!append(record(TargetTag, 0, targetPayload(m_target)), sync, error)) {
+        m_file.reset();
+        return false;
+    }
+    return true;
+}
+
+bool OutboxJournal::markDelivered(qsizetype count, QString* error) {
+    count = std::min(count, static_cast<qsizetype>(m_waiting.size()));
+    if (count <= 0) {
+        return true;
+    }
+    QByteArray marks;
+    for (qsizetype k = 0; k < count; ++k) {
+        marks += record(DeliveredTag, m_waiting.at(static_cast<std::size_t>(k)).sequence, {});
+    }
+    // A mark that a power cut could undo would deliver its value twice.
+    if (!append(marks, Sync::Now, error)) {
+        return false;
+    }
+    m_waiting.erase(m_waiting.begin(), m_waiting.begin() + count);
+    m_marks += count;
     if (m_waiting.empty()) {
+        // Should a power cut bring the file back, its marks leave nothing waiting.
         m_file.reset();
         m_marks = 0;
-        if (::unlink(QFile::encodeName(m_path).constData()) == 0) {
-            FileDescriptor::syncFolderOf(m_path);
-        }
+        m_unsynced = false;
+        m_folderUnsynced = false;
+        ::unlink(QFile::encodeName(m_path).constData());
     } else if (m_marks >= MarksBeforeRewrite && m_marks > static_cast<qsizetype>(m_waiting.size())) {
         // The marks are on disk already: a failed rewrite costs only space.
         rewrite(nullptr);
@@ -245,8 +264,25 @@ bool OutboxJournal::markFirstDelivered(QString* error) {
     return true;
 }
 
-bool OutboxJournal::append(const QByteArray& bytes, QString* error) {
-    // A part of a record would hide every record after it.
+bool OutboxJournal::sync(QString* error) {
+    if (m_unsynced && m_file.isValid()) {
+        if (::fdatasync(m_file.get()) != 0) {
+            if (error) {
+                *error = systemError();
+            }
+            return false;
+        }
+        m_unsynced = false;
+    }
+    if (m_folderUnsynced && m_file.isValid()) {
+        FileDescriptor::syncFolderOf(m_path);
+        m_folderUnsynced = false;
+    }
+    return true;
+}
+
+bool OutboxJournal::append(const QByteArray& bytes, Sync sync, QString* error) {
+    // A part of a record would hide every record after it: appendWhole() cuts it off.
     const off_t end = ::lseek(m_file.get(), 0, SEEK_END);
     if (!m_file.appendWhole(bytes)) {
         if (error) {
@@ -254,13 +290,17 @@ bool OutboxJournal::append(const QByteArray& bytes, QString* error) {
         }
         return false;
     }
-    if (::fdatasync(m_file.get()) != 0) {
+    m_unsynced = true;
+    if (sync == Sync::Now && ::fdatasync(m_file.get()) != 0) {
         if (error) {
             *error = systemError();
         }
         // Not known to be on disk: the caller will not count on it, so it must not come back.
         (void)!::ftruncate(m_file.get(), end);
         return false;
+    }
+    if (sync == Sync::Now) {
+        m_unsynced = false;
     }
     return true;
 }
@@ -271,6 +311,8 @@ bool OutboxJournal::rewrite(QString* error) {
     }
     m_file = openForAppending(m_path, 0);
     m_marks = 0;
+    m_unsynced = false;
+    m_folderUnsynced = false;
     if (!m_file.isValid()) {
         if (error) {
             *error = systemError();

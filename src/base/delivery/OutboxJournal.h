@@ -13,10 +13,16 @@
 // The values that wait for one target, in a file, so that neither a crash nor a power cut loses
 // them. The file is a journal of records, each with its length and a checksum: the target first,
 // then every value as it was kept, and a mark for every value that its target has taken since.
-// A value without a mark is waiting. Each record is appended and synced before the caller goes
-// on; a cut-off or damaged end is found by its checksum, and every record before it counts.
+// A value without a mark is waiting. Each record is appended before the caller goes on, and
+// synced unless the caller syncs later; a cut-off or damaged end is found by its checksum, and
+// every record before it counts.
 class OutboxJournal {
 public:
+    // When a kept value must be on disk. Now: before keep() returns, so that a power cut cannot
+    // lose it. Later: in the file at once, so that the program may be killed, and on disk with
+    // the next mark or sync(); for values that go into their target within moments anyway.
+    enum class Sync { Now, Later };
+
     struct Entry {
         quint64 sequence = 0;
         QString text;
@@ -37,7 +43,7 @@ public:
 
     // A new journal file at path for target, on disk when this returns. Null, with the reason in
     // error, when it cannot be made.
-    static std::unique_ptr<OutboxJournal> create(const QString& path, const DeliveryTarget& target,
+    static std::unique_ptr<OutboxJournal> create(const QString& path, const DeliveryTarget& target, Sync sync,
                                                  QString* error);
     // The journal file at path that holds contents, written again first when it holds more than
     // the contents (a damaged end, values taken long ago). Null, with the reason in error, when
@@ -59,14 +65,18 @@ public:
     const QString& path() const { return m_path; }
     const std::deque<Entry>& waiting() const { return m_waiting; }
 
-    // Appends a value behind the others; false, with the reason, when it is not on disk.
-    bool keep(const QString& text, QString* error);
-    // The first waiting value has been taken by its target. Once none waits, the file goes.
-    bool markFirstDelivered(QString* error);
+    // Appends a value behind the others; false, with the reason, when it is not in the file.
+    bool keep(const QString& text, Sync sync, QString* error);
+    // The first count waiting values have been taken by their target: their marks are on disk
+    // when this returns. Once none waits, the file goes.
+    bool markDelivered(qsizetype count, QString* error);
+    // Puts on disk what was kept with Sync::Later.
+    bool sync(QString* error);
 
 private:
-    bool append(const QByteArray& bytes, QString* error);
+    bool append(const QByteArray& bytes, Sync sync, QString* error);
     bool rewrite(QString* error);
+    bool startFile(Sync sync, QString* error);
 
     QString m_path;
     DeliveryTarget m_target;
@@ -75,4 +85,7 @@ private:
     quint64 m_nextSequence = 1;
     // Marks in the file since it was last written whole.
     qsizetype m_marks = 0;
+    // Records, or the file's entry in its folder, not yet on disk.
+    bool m_unsynced = false;
+    bool m_folderUnsynced = false;
 };

@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-DeliveryProblem TextFileSink::append(const QString& path, const QString& line) {
+DeliveryProblem TextFileSink::append(const QString& path, const QStringList& lines) {
     if (path.isEmpty()) {
         return DeliveryProblem::TargetMissing;
     }
@@ -18,8 +18,12 @@ DeliveryProblem TextFileSink::append(const QString& path, const QString& line) {
         return errno == ENOENT || errno == ENOTDIR ? DeliveryProblem::TargetMissing
                                                    : DeliveryProblem::NotWritable;
     }
-    // A part of the line must not stay: the whole line comes again later.
-    if (!file.appendWhole(line.toUtf8() + "\r\n")) {
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8() + "\r\n";
+    }
+    // A part of the lines must not stay: they all come again later.
+    if (!file.appendWhole(bytes)) {
         return DeliveryProblem::NotWritable;
     }
     return DeliveryProblem::None;

@@ -479,14 +479,20 @@ Workbook::Error Workbook::save() {
     return Error::None;
 }
 
-Workbook::Result Workbook::appendToOpen(const QStringList& fields, const QLocale& locale) {
-    const int row = firstEmptyRow();
-    if (row == 0) {
-        return Result{Error::WriteFailed, 0, QStringLiteral("every row of the sheet is taken")};
-    }
-    if (const Error error = writeRow(row, fields, locale); error != Error::None) {
-        d->savedStamp.reset();
-        return Result{error, 0, errorDetail()};
+Workbook::Result Workbook::appendToOpen(const QList<QStringList>& rows, const QLocale& locale) {
+    int row = 0;
+    for (const QStringList& fields : rows) {
+        row = firstEmptyRow();
+        if (row == 0) {
+            d->isOpen = false;
+            return Result{Error::WriteFailed, 0, QStringLiteral("every row of the sheet is taken")};
+        }
+        if (const Error error = writeRow(row, fields, locale); error != Error::None) {
+            // The rows written so far must not go in with a later save.
+            d->isOpen = false;
+            d->savedStamp.reset();
+            return Result{error, 0, errorDetail()};
+        }
     }
     if (const Error error = save(); error != Error::None) {
         return Result{error, 0, errorDetail()};
@@ -500,17 +506,22 @@ Workbook::Result Workbook::appendRow(const QString& path, const QString& sheetNa
     if (const Error error = workbook.open(path, sheetName); error != Error::None) {
         return Result{error, 0, workbook.errorDetail()};
     }
-    return workbook.appendToOpen(fields, locale);
+    return workbook.appendToOpen({fields}, locale);
 }
 
 Workbook::Result Workbook::append(const QString& path, const QString& sheetName, const QStringList& fields,
                                   const QLocale& locale) {
+    return append(path, sheetName, QList<QStringList>{fields}, locale);
+}
+
+Workbook::Result Workbook::append(const QString& path, const QString& sheetName,
+                                  const QList<QStringList>& rows, const QLocale& locale) {
     if (!d->unchangedSinceSave(path, sheetName)) {
         if (const Error error = open(path, sheetName); error != Error::None) {
             return Result{error, 0, errorDetail()};
         }
     }
-    return appendToOpen(fields, locale);
+    return appendToOpen(rows, locale);
 }
 
 std::optional<double> Workbook::toNumber(const QString& text, const QLocale& locale) {

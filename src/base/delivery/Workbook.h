@@ -75,6 +75,10 @@ public:
     // new row. A file changed by anyone else is read anew.
     Result append(const QString& path, const QString& sheetName, const QStringList& fields,
                   const QLocale& locale = QLocale::system());
+    // The same for several rows, one below the other, in one save: all of them or none.
+    // The result's row is the last one written.
+    Result append(const QString& path, const QString& sheetName, const QList<QStringList>& rows,
+                  const QLocale& locale = QLocale::system());
 
     // The number a field stands for, as writeRow() decides it; nullopt for text.
     static std::optional<double> toNumber(const QString& text, const QLocale& locale = QLocale::system());
@@ -82,7 +86,7 @@ public:
 private:
     struct Private;
     Error fail(Error error, const QString& detail);
-    Result appendToOpen(const QStringList& fields, const QLocale& locale);
+    Result appendToOpen(const QList<QStringList>& rows, const QLocale& locale);
 
     std::unique_ptr<Private> d;
 };

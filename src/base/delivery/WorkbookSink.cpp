@@ -10,15 +10,19 @@ WorkbookSink::WorkbookSink() : m_workbook(std::make_unique<Workbook>()) {}
 
 WorkbookSink::~WorkbookSink() = default;
 
-DeliveryProblem WorkbookSink::append(const QString& path, const QString& sheet, const QString& outputText) {
+DeliveryProblem WorkbookSink::append(const QString& path, const QString& sheet,
+                                     const QStringList& outputTexts) {
     if (isOpenElsewhere(path)) {
         return DeliveryProblem::OpenElsewhere;
     }
-    // For a workbook a text without any separator is one field.
-    const QStringList fields = outputText.contains(OutputTemplate::FieldSeparator)
-                                   ? OutputTemplate::fields(outputText)
-                                   : QStringList{outputText};
-    switch (m_workbook->append(path, sheet, fields).error) {
+    QList<QStringList> rows;
+    rows.reserve(outputTexts.size());
+    for (const QString& text : outputTexts) {
+        // For a workbook a text without any separator is one field.
+        rows.append(text.contains(OutputTemplate::FieldSeparator) ? OutputTemplate::fields(text)
+                                                                  : QStringList{text});
+    }
+    switch (m_workbook->append(path, sheet, rows).error) {
     case Workbook::Error::None:
         return DeliveryProblem::None;
     case Workbook::Error::SheetMissing:

@@ -3,6 +3,7 @@
 #include "base/delivery/DeliveryProblem.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -17,10 +18,10 @@ public:
     WorkbookSink(const WorkbookSink&) = delete;
     WorkbookSink& operator=(const WorkbookSink&) = delete;
 
-    // OpenElsewhere while a lock file is beside the workbook, SheetMissing without the worksheet,
-    // TargetMissing when the file is missing or no workbook, NotWritable when it cannot be read
-    // or replaced.
-    DeliveryProblem append(const QString& path, const QString& sheet, const QString& outputText);
+    // Appends a row for each text, all in one save. OpenElsewhere while a lock file is beside
+    // the workbook, SheetMissing without the worksheet, TargetMissing when the file is missing or
+    // no workbook, NotWritable when it cannot be read or replaced; then no row is added.
+    DeliveryProblem append(const QString& path, const QString& sheet, const QStringList& outputTexts);
 
     // LibreOffice's lock file ".~lock.NAME#" or Excel's owner file "~$NAME" beside the workbook.
     static bool isOpenElsewhere(const QString& path);

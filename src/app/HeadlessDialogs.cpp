@@ -5,7 +5,8 @@
 #include <unistd.h>
 
 HeadlessDialogs::HeadlessDialogs(QString programDirectory, std::FILE* output)
-    : m_programDirectory(std::move(programDirectory)), m_output(output) {}
+    : m_programDirectory(std::move(programDirectory)), m_output(output),
+      m_beepAudible(output && ::isatty(::fileno(output))) {}
 
 void HeadlessDialogs::print(const char* kind, const QString& text) {
     if (m_output) {
@@ -54,7 +55,7 @@ void HeadlessDialogs::showPortSettings() {}
 
 void HeadlessDialogs::beep() {
     // Only a terminal can sound it; in a log file the bell character would be noise.
-    if (m_output && ::isatty(::fileno(m_output))) {
+    if (m_beepAudible) {
         std::fputc('\a', m_output);
         std::fflush(m_output);
     }

@@ -31,4 +31,6 @@ private:
 
     QString m_programDirectory;
     std::FILE* m_output;
+    // A bell character only rings on a terminal; asked once, not for every value.
+    bool m_beepAudible;
 };

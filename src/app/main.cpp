@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -47,6 +48,11 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Run:
         break;
     }
+    if (!qEnvironmentVariableIsSet("TZ")) {
+        // Every value is stamped with the local time. Without TZ, the C library looks at
+        // /etc/localtime again for each reading of the clock; named, it reads the zone once.
+        qputenv("TZ", ":/etc/localtime");
+    }
     ProgramDirectory::set(ProgramDirectory::resolve(executableDirectory()));
     // A configuration the user named must exist; without a name the start-up asks for one.
     if (!line.configuration().isEmpty() &&
@@ -54,12 +60,18 @@ int main(int argc, char** argv) {
         return fail(QStringLiteral("the configuration file %1 does not exist")
                         .arg(ProgramDirectory::file(line.configuration())));
     }
+    int exitCode = 0;
     if (line.headless()) {
-        return HeadlessSession::run(argc, argv, line.configuration());
-    }
-    if (!displayAvailable()) {
+        exitCode = HeadlessSession::run(argc, argv, line.configuration());
+    } else if (!displayAvailable()) {
         std::fprintf(stderr, "kelvane: no display found, running headless\n");
-        return HeadlessSession::run(argc, argv, line.configuration());
+        exitCode = HeadlessSession::run(argc, argv, line.configuration());
+    } else {
+        exitCode = WindowSession::run(argc, argv, line.configuration());
     }
-    return WindowSession::run(argc, argv, line.configuration());
+    // Everything is saved and closed. Qt's D-Bus thread may still be handling a late message
+    // (a desktop portal answering the session's close) and would race the destruction of Qt's
+    // static objects, so the process ends without running them.
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
 }

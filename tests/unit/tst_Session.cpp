@@ -1,4 +1,5 @@
 #include "base/config/SettingText.h"
+#include "base/files/AppendingLog.h"
 #include "base/files/IniFile.h"
 #include "base/session/ProgramSession.h"
 #include "base/texts/LanguageTable.h"
@@ -252,6 +253,30 @@ private Q_SLOTS:
         QCOMPARE(b.read(u"protocol.txt"_s),
                  sent ? "Datenstring: " + row.sent + "\r\nCommand: " + row.output.chopped(2) + "\r\n"
                       : QByteArray());
+    }
+    // The log of transfers stays open from value to value, but a log that the user deletes or moves
+    // away is followed by a new file at its path: at once when deleted, within a second when moved.
+    void protocolFollowsItsFile() {
+        Bench b;
+        QVERIFY(b.start(Shown + Print));
+        const QString log = b.folder.file(u"protocol.txt"_s);
+        const auto entry = [](const QByteArray& value) -> QByteArray {
+            return "Datenstring: " + record(value) + "\r\nCommand: " + value.trimmed() + ";g\r\n";
+        };
+        const auto sendAndWait = [&b, &log](const QByteArray& value) {
+            const qint64 before = QFileInfo(log).size();
+            b.send(record(value));
+            return QTest::qWaitFor([&] { return QFileInfo(log).size() != before; }, 5000);
+        };
+        QVERIFY(sendAndWait("  1.00"));
+        QVERIFY(QFile::remove(log));
+        QVERIFY(sendAndWait("  2.00"));
+        QCOMPARE(b.read(u"protocol.txt"_s), entry("  2.00"));
+        QVERIFY(QFile::rename(log, log + u".old"_s));
+        QTest::qWait(AppendingLog::ReopenAfterMs);
+        QVERIFY(sendAndWait("  3.00"));
+        QCOMPARE(b.read(u"protocol.txt"_s), entry("  3.00"));
+        QCOMPARE(b.read(u"protocol.txt.old"_s), entry("  2.00"));
     }
     void sendInHotkeyMode() {
         Bench b;

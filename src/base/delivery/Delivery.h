@@ -38,7 +38,7 @@ public:
     // makes the file or transaction durable on disk, which costs far more than the value. The
     // values that come meanwhile wait in the outbox, in its file at once so that the program may
     // be killed, and go in together with the next save.
-    static constexpr int StreamSaveIntervalMs = 250;
+    static constexpr int StreamSaveIntervalMs = 1000;
 
     using StatusReport = std::function<void(const QString&)>;
 

@@ -21,10 +21,6 @@
 #include "base/triggers/TriggerKeys.h"
 
 #include <QCoreApplication>
-#include <QFile>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -282,16 +278,9 @@ QString MainCycle::formatMeasurement(const QByteArray& record, FlowMeter::Change
 }
 
 void MainCycle::writeProtocol(const QByteArray& record, const QString& outputText) {
-    // One write in append mode, without the checks QFile makes on opening: it happens for
-    // every value. Without the log the value is still delivered.
-    const int fd = ::open(QFile::encodeName(protocolPath()).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return;
-    }
-    const QByteArray entry = "Datenstring: " + record + "\r\nCommand: " + outputText.toUtf8() + "\r\n";
-    [[maybe_unused]] const ssize_t written = ::write(fd, entry.constData(), std::size_t(entry.size()));
-    ::close(fd);
+    // Without the log the value is still delivered.
+    m_protocol.append(protocolPath(),
+                      "Datenstring: " + record + "\r\nCommand: " + outputText.toUtf8() + "\r\n");
 }
 
 void MainCycle::keepTitleInStep() {

@@ -1,33 +1,41 @@
 #include "base/texts/NumberText.h"
 
+#include <charconv>
+#include <string>
+
 #include <cmath>
 
 namespace NumberText {
 
 double leadingNumber(const QString& text) {
-    QString number;
+    // Read for every value of a device: the characters go into a small buffer and are read by
+    // the C++ library, in no locale.
+    std::string number;
+    bool negative = false;
+    bool seenSign = false;
     bool seenDigit = false;
     bool seenPoint = false;
     for (const QChar c : text) {
         if (c == u' ' || c == u'\t') {
             continue;
         }
-        if ((c == u'+' || c == u'-') && number.isEmpty()) {
-            number.append(c);
-        } else if (c.unicode() >= u'0' && c.unicode() <= u'9') {
-            number.append(c);
-            seenDigit = true;
-        } else if (c == u'.' && !seenPoint) {
-            number.append(c);
-            seenPoint = true;
+        if ((c == u'+' || c == u'-') && !seenSign && number.empty()) {
+            seenSign = true;
+            negative = c == u'-';
+        } else if ((c.unicode() >= u'0' && c.unicode() <= u'9') || (c == u'.' && !seenPoint)) {
+            seenDigit = seenDigit || c != u'.';
+            seenPoint = seenPoint || c == u'.';
+            number += static_cast<char>(c.unicode());
         } else {
             break;
         }
     }
-    if (!seenDigit) {
+    double value = 0.0;
+    if (!seenDigit ||
+        std::from_chars(number.data(), number.data() + number.size(), value).ec != std::errc()) {
         return 0.0;
     }
-    return QLocale::c().toDouble(number);
+    return negative ? -value : value;
 }
 
 bool isPlainNumber(const QString& input) {

@@ -1,10 +1,11 @@
 // Processor time Kelvane uses while online: with a connected device that sends nothing, and with
 // a device that streams 22-byte records at the pace of a 38 400 baud line (one every 6 ms), into
-// the text-file, workbook, SQLite and PostgreSQL targets. The simulator runs as its own process
-// (and PostgreSQL as its own server), so only Kelvane's own time is counted. Each line also says
-// how many of the records sent while it ran were taken: the cycle must take at least every
-// second one. Arguments: the seconds per target (default 10), and optionally a word that the
-// lines to run must contain ("SQLite").
+// the text-file, workbook, SQLite and PostgreSQL targets. The program runs as it does for a user,
+// `kelvane --headless` in a program directory of its own, and the simulator as another process
+// (PostgreSQL as its own server), so only Kelvane's own time is counted, read from /proc. Each
+// line also says how many of the records sent while it ran were taken: the cycle must take at
+// least every second one. Arguments: the seconds per target (default 20), and optionally a word
+// that the lines to run must contain ("SQLite").
 
 #include "BenchProgram.h"
 
@@ -19,20 +20,26 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
 #include <functional>
-#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
-// Processor time of this process so far, in seconds: user and system.
-std::pair<double, double> cpuSeconds() {
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return {static_cast<double>(usage.ru_utime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec) / 1e6,
-            static_cast<double>(usage.ru_stime.tv_sec) + static_cast<double>(usage.ru_stime.tv_usec) / 1e6};
+// Processor time of a process so far, in seconds: user and system.
+std::pair<double, double> cpuSeconds(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return {0.0, 0.0};
+    }
+    // The fields after the command name, which is in parentheses and may hold spaces.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    const double tick = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    return {fields.value(11).toDouble() / tick, fields.value(12).toDouble() / tick};
 }
 
 struct Target {
@@ -90,49 +97,99 @@ std::pair<int, int> takenOfSent(const QString& folder) {
 
 QString onlyMatching;
 
+// The records in protocol.txt so far.
+int recordsTaken(const QString& folder) {
+    QFile file(QDir(folder).filePath(QStringLiteral("protocol.txt")));
+    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("Datenstring: ")) : 0;
+}
+
+void wait(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// How the device is connected: TCP/IP on the loopback interface, or a serial line (the
+// simulator's pseudo-terminal) at 38 400 baud.
+enum class Link { Tcp, Serial };
+
 void measure(const QString& simulator, const QStringList& mode, const char* label, const Target& target,
-             int seconds) {
+             int seconds, Link link = Link::Tcp) {
     if (!QString::fromLatin1(label).contains(onlyMatching)) {
         return;
     }
+    QTemporaryDir dir;
+    const QString terminal = QDir(dir.path()).filePath(QStringLiteral("balance"));
     QProcess device;
-    device.start(simulator, QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + mode);
-    const quint16 port = BenchProgram::simulatorPort(device);
-    if (port == 0) {
-        std::fprintf(stderr, "the simulator did not start\n");
-        return;
+    QByteArray portSettings = "[Port settings]\nportnum=7\nbaud=38400\n";
+    if (link == Link::Serial) {
+        device.start(simulator, QStringList{QStringLiteral("--pty"), terminal} + mode);
+        if (!device.waitForReadyRead(10000)) {
+            std::fprintf(stderr, "the simulator did not start\n");
+            return;
+        }
+    } else {
+        device.start(simulator, QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + mode);
+        const quint16 port = BenchProgram::simulatorPort(device);
+        if (port == 0) {
+            std::fprintf(stderr, "the simulator did not start\n");
+            return;
+        }
+        portSettings =
+            "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(port) + "\n";
     }
-    BenchProgram program(
-        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(port) + "\n",
-        target.keys);
-    if (target.prepare && !target.prepare(program.dir.path())) {
+    BenchProgram::prepare(dir, portSettings, target.keys);
+    if (link == Link::Serial) {
+        // COM7 is the simulator's terminal.
+        IniDocument kelvaneIni = IniDocument::fromBytes([&dir] {
+            QFile file(QDir(dir.path()).filePath(QStringLiteral("kelvane.ini")));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }());
+        kelvaneIni.setValue(QStringLiteral("ports"), QStringLiteral("COM7"), terminal);
+        kelvaneIni.save(QDir(dir.path()).filePath(QStringLiteral("kelvane.ini")));
+    }
+    if (target.prepare && !target.prepare(dir.path())) {
         std::printf("%-30s not measured: the target could not be made\n", label);
         return;
     }
-    program.session.start({});
-    int transfers = 0;
-    QObject::connect(&program.session.cycle(), &MainCycle::transferred, [&transfers] { ++transfers; });
+    QProcess kelvane;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KELVANE_HOME"), dir.path());
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    kelvane.setProcessEnvironment(environment);
+    kelvane.setStandardOutputFile(QProcess::nullDevice());
+    kelvane.setStandardErrorFile(qEnvironmentVariableIsSet("BENCH_VERBOSE") ? QString()
+                                                                            : QProcess::nullDevice());
+    kelvane.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../kelvane")),
+                  {QStringLiteral("--headless")});
+    if (!kelvane.waitForStarted(10000)) {
+        std::printf("%-30s not measured: kelvane did not start\n", label);
+        return;
+    }
     // The first second holds the connection and the first opening of the target.
-    QEventLoop settle;
-    QTimer::singleShot(1000, &settle, &QEventLoop::quit);
-    settle.exec();
-    transfers = 0;
-    const auto before = cpuSeconds();
+    wait(1000);
+    const qint64 pid = kelvane.processId();
+    const int takenBefore = recordsTaken(dir.path());
+    const auto before = cpuSeconds(pid);
     QElapsedTimer wall;
     wall.start();
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-    const auto after = cpuSeconds();
+    wait(seconds * 1000);
+    const auto after = cpuSeconds(pid);
+    const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
+    const int transfers = recordsTaken(dir.path()) - takenBefore;
     const double user = after.first - before.first;
     const double used = user + after.second - before.second;
-    const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
-    program.session.controller().shutdown();
+    kelvane.terminate();
+    if (!kelvane.waitForFinished(10000)) {
+        kelvane.kill();
+        kelvane.waitForFinished(5000);
+    }
     device.terminate();
     device.waitForFinished(5000);
-    const auto [taken, sent] = takenOfSent(program.dir.path());
+    const auto [taken, sent] = takenOfSent(dir.path());
     std::printf(
-        "%-30s %5.2f %% of one core (%.3f s in %.1f s, %.0f %% of it system), %3.0f values/s, %4.0f us per "
+        "%-30s %5.2f %% of one core (%.2f s in %.1f s, %.0f %% of it system), %3.0f values/s, %4.0f us per "
         "value",
         label, 100.0 * used / elapsed, used, elapsed, used > 0 ? 100.0 * (used - user) / used : 0.0,
         transfers / elapsed, transfers > 0 ? 1e6 * used / transfers : 0.0);
@@ -140,18 +197,54 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
         std::printf(", %d of %d records taken%s", taken, sent, 2 * taken >= sent ? "" : " (LESS THAN HALF)");
     }
     if (target.count) {
-        const int held = target.count(program.dir.path());
+        const int held = target.count(dir.path());
         std::printf(held == taken ? ", all in the target" : ", but the target holds %d", held);
     }
     std::printf("\n");
     std::fflush(stdout);
 }
 
+// The peer: socat copying the same stream from the simulator into a file, which is what receiving
+// it costs without any of Kelvane's work.
+void measureSocat(const QString& simulator, const QStringList& mode, int seconds) {
+    const char* label = "peer: socat into a file";
+    if (!QString::fromLatin1(label).contains(onlyMatching)) {
+        return;
+    }
+    QProcess device;
+    device.start(simulator, QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + mode);
+    const quint16 port = BenchProgram::simulatorPort(device);
+    QTemporaryDir dir;
+    QProcess socat;
+    socat.start(QStringLiteral("socat"),
+                {QStringLiteral("-u"), QStringLiteral("TCP:127.0.0.1:%1").arg(port),
+                 QStringLiteral("OPEN:%1,creat").arg(dir.filePath(QStringLiteral("out")))});
+    if (port == 0 || !socat.waitForStarted(5000)) {
+        std::printf("%-30s not measured: socat or the simulator did not start\n", label);
+        return;
+    }
+    wait(1000);
+    const auto before = cpuSeconds(socat.processId());
+    QElapsedTimer wall;
+    wall.start();
+    wait(seconds * 1000);
+    const auto after = cpuSeconds(socat.processId());
+    const double used = after.first + after.second - before.first - before.second;
+    const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
+    std::printf("%-30s %5.2f %% of one core (%.2f s in %.1f s)\n", label, 100.0 * used / elapsed, used,
+                elapsed);
+    std::fflush(stdout);
+    socat.terminate();
+    socat.waitForFinished(5000);
+    device.terminate();
+    device.waitForFinished(5000);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     onlyMatching = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QString simulator =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../kelvane-devsim"));
@@ -170,6 +263,8 @@ int main(int argc, char** argv) {
                       }};
     measure(simulator, silent, "online, device silent", text, seconds);
     measure(simulator, lineRate, "streaming into a text file", text, seconds);
+    measureSocat(simulator, lineRate, seconds);
+    measure(simulator, lineRate, "serial line into a text file", text, seconds, Link::Serial);
     measure(
         simulator, lineRate, "streaming into a workbook",
         {"workbook", "Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n" + fields,

@@ -1,11 +1,13 @@
 // Processor time Kelvane uses while online: with a connected device that sends nothing, and with
 // a device that streams 22-byte records at the pace of a 38 400 baud line (one every 6 ms), into
-// the text-file, workbook, SQLite and PostgreSQL targets. The program runs as it does for a user,
-// `kelvane --headless` in a program directory of its own, and the simulator as another process
-// (PostgreSQL as its own server), so only Kelvane's own time is counted, read from /proc. Each
-// line also says how many of the records sent while it ran were taken: the cycle must take at
-// least every second one. Arguments: the seconds per target (default 20), and optionally a word
-// that the lines to run must contain ("SQLite").
+// the text-file, workbook, SQLite and PostgreSQL targets over TCP/IP on the loopback interface,
+// and into the text file also over a serial line (the simulator's pseudo-terminal). Beside them,
+// socat copying the same stream into a file: what receiving it costs. The program runs as it
+// does for a user, `kelvane --headless` in a program directory of its own, and the simulator as
+// another process (PostgreSQL as its own server), so only Kelvane's own time is counted, read
+// from /proc. Each line also says how many of the records sent while it ran were taken: the cycle
+// must take at least every second one. Arguments: the seconds per target (default 20), and
+// optionally a word that the lines to run must contain ("SQLite").
 
 #include "BenchProgram.h"
 

@@ -143,12 +143,10 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
     BenchProgram::prepare(dir, portSettings, target.keys);
     if (link == Link::Serial) {
         // COM7 is the simulator's terminal.
-        IniDocument kelvaneIni = IniDocument::fromBytes([&dir] {
-            QFile file(QDir(dir.path()).filePath(QStringLiteral("kelvane.ini")));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }());
+        const QString iniPath = QDir(dir.path()).filePath(QStringLiteral("kelvane.ini"));
+        IniDocument kelvaneIni = IniDocument::fromFile(iniPath);
         kelvaneIni.setValue(QStringLiteral("ports"), QStringLiteral("COM7"), terminal);
-        kelvaneIni.save(QDir(dir.path()).filePath(QStringLiteral("kelvane.ini")));
+        kelvaneIni.save(iniPath);
     }
     if (target.prepare && !target.prepare(dir.path())) {
         std::printf("%-30s not measured: the target could not be made\n", label);

@@ -166,18 +166,14 @@ QByteArray OutboxJournal::encode(const DeliveryTarget& target, const std::deque<
 
 std::unique_ptr<OutboxJournal> OutboxJournal::create(const QString& path, const DeliveryTarget& target,
                                                      Sync sync, QString* error) {
-    FileDescriptor file = openForAppending(path, O_CREAT | O_EXCL);
-    if (!file.isValid()) {
-        if (error) {
-            *error = systemError();
-        }
+    auto journal =
+        std::make_unique<OutboxJournal>(Key(), path, target, FileDescriptor(), std::deque<Entry>(), 1);
+    // A journal already at the path, one that could not be read, is not overwritten.
+    if (!journal->startFile(O_EXCL, error)) {
         return nullptr;
     }
-    auto journal =
-        std::make_unique<OutboxJournal>(Key(), path, target, std::move(file), std::deque<Entry>(), 1);
-    journal->m_folderUnsynced = true;
-    if (!journal->append(record(TargetTag, 0, targetPayload(target)), sync, error) ||
-        (sync == Sync::Now && !journal->sync(error))) {
+    if (sync == Sync::Now && !journal->sync(error)) {
+        journal->m_file.reset();
         ::unlink(QFile::encodeName(path).constData());
         return nullptr;
     }
@@ -207,7 +203,8 @@ OutboxJournal::OutboxJournal(Key, QString path, DeliveryTarget target, FileDescr
 OutboxJournal::~OutboxJournal() = default;
 
 bool OutboxJournal::keep(const QString& text, Sync sync, QString* error) {
-    if (!m_file.isValid() && !startFile(sync, error)) {
+    // Every value had gone and the file with them: it starts anew.
+    if (!m_file.isValid() && !startFile(O_TRUNC, error)) {
         return false;
     }
     if (!append(record(ValueTag, m_nextSequence, text.toUtf8()), sync, error) ||
@@ -218,9 +215,8 @@ bool OutboxJournal::keep(const QString& text, Sync sync, QString* error) {
     return true;
 }
 
-bool OutboxJournal::startFile(Sync sync, QString* error) {
-    // Every value had gone and the file with them: it starts anew.
-    m_file = openForAppending(m_path, O_CREAT | O_TRUNC);
+bool OutboxJournal::startFile(int createFlag, QString* error) {
+    m_file = openForAppending(m_path, O_CREAT | createFlag);
     if (!m_file.isValid()) {
         if (error) {
             *error = systemError();
@@ -228,8 +224,10 @@ bool OutboxJournal::startFile(Sync sync, QString* error) {
         return false;
     }
     m_folderUnsynced = true;
-    if (!append(record(TargetTag, 0, targetPayload(m_target)), sync, error)) {
+    // On disk with the first value kept, or with sync().
+    if (!append(record(TargetTag, 0, targetPayload(m_target)), Sync::Later, error)) {
         m_file.reset();
+        ::unlink(QFile::encodeName(m_path).constData());
         return false;
     }
     return true;

@@ -76,7 +76,8 @@ public:
 private:
     bool append(const QByteArray& bytes, Sync sync, QString* error);
     bool rewrite(QString* error);
-    bool startFile(Sync sync, QString* error);
+    // Opens the file with O_CREAT and createFlag and writes the target into it.
+    bool startFile(int createFlag, QString* error);
 
     QString m_path;
     DeliveryTarget m_target;

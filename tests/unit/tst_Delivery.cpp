@@ -292,6 +292,23 @@ private Q_SLOTS:
         QCOMPARE(b.dialogs.beeps, 3);
     }
 
+    // The text file stays open between values, but values go to whatever file is at the path:
+    // the user may move the file away or replace it at any time.
+    void textFileFollowsItsPath() {
+        Bench b(QStringLiteral("Text-Datei"), QStringLiteral("out.txt"));
+        const QString path = b.folder.file(QStringLiteral("out.txt"));
+        b.delivery.deliver(QStringLiteral("1"));
+        QVERIFY(QFile::rename(path, path + QStringLiteral(".old")));
+        b.delivery.deliver(QStringLiteral("2"));
+        QCOMPARE(TestFiles::read(path), QByteArray("2\r\n"));
+        QVERIFY(TestFiles::write(path + QStringLiteral(".new"), "new\r\n"));
+        QVERIFY(std::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
+                            QFile::encodeName(path).constData()) == 0);
+        b.delivery.deliver(QStringLiteral("3"));
+        QCOMPARE(TestFiles::read(path + QStringLiteral(".old")), QByteArray("1\r\n"));
+        QCOMPARE(TestFiles::read(path), QByteArray("new\r\n3\r\n"));
+    }
+
     // Records into a table of lab.db, as sqlite3 reads them back: w (zeta, alpha, mid), the strictly
     // typed s (n INTEGER, unit TEXT, r REAL) and n (n INTEGER, unit TEXT NOT NULL).
     void database_data() {

@@ -4,7 +4,6 @@
 #include "base/delivery/DeliverySink.h"
 #include "base/delivery/PublishedValues.h"
 #include "base/delivery/TargetPath.h"
-#include "base/delivery/TextFileSink.h"
 #include "base/delivery/WorkbookSink.h"
 #include "base/files/ProgramDirectory.h"
 #include "base/interfaces/Dialogs.h"
@@ -119,7 +118,7 @@ BatchOutcome Delivery::attempt(const DeliveryTarget& target, const QStringList& 
     BatchOutcome outcome{DeliveryProblem::TargetMissing, {}};
     switch (target.kind) {
     case DeliveryTarget::Kind::TextFile:
-        return {TextFileSink::append(target.location, outputTexts), {}};
+        return {m_textFile.append(target.location, outputTexts), {}};
     case DeliveryTarget::Kind::Workbook:
         outcome.problem = m_workbook.append(target.location, target.part, outputTexts);
         break;

@@ -3,6 +3,7 @@
 #include "base/delivery/DatabaseSink.h"
 #include "base/delivery/DeliveryTarget.h"
 #include "base/delivery/Outbox.h"
+#include "base/delivery/TextFileSink.h"
 #include "base/delivery/WorkbookSink.h"
 
 #include <QElapsedTimer>
@@ -78,6 +79,7 @@ private:
     PublishedValues& m_published;
     DatabaseSink m_database;
     WorkbookSink m_workbook;
+    TextFileSink m_textFile;
     DeliverySink* m_keystrokes = nullptr;
     std::optional<Outbox> m_outbox;
     QTimer m_retry;

@@ -16,7 +16,6 @@ void FileDescriptor::syncFolderOf(const QString& filePath) {
 }
 
 bool FileDescriptor::appendWhole(const QByteArray& bytes) const {
-    const off_t end = ::lseek(m_fd, 0, SEEK_END);
     qsizetype written = 0;
     while (written < bytes.size()) {
         const ssize_t result =
@@ -26,8 +25,11 @@ bool FileDescriptor::appendWhole(const QByteArray& bytes) const {
         }
         if (result <= 0) {
             const int reason = result < 0 ? errno : ENOSPC;
-            if (end >= 0) {
-                (void)!::ftruncate(m_fd, end);
+            // Appends went to the end, so the file ended where it now ends less what was
+            // written; asking only now spares every successful append a call.
+            const off_t end = ::lseek(m_fd, 0, SEEK_END);
+            if (end >= written) {
+                (void)!::ftruncate(m_fd, end - off_t(written));
             }
             errno = reason;
             return false;

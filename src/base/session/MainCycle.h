@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/files/AppendingLog.h"
+#include "base/files/AppendOnlyFile.h"
 #include "base/records/FlowMeter.h"
 #include "base/records/Measurement.h"
 #include "base/records/RecordReader.h"
@@ -98,7 +98,7 @@ private:
     Dialogs& m_dialogs;
     TriggerKeys* m_keys = nullptr;
     RecordReader m_reader;
-    AppendingLog m_protocol;
+    AppendOnlyFile m_protocol;
     TimerSchedule m_schedule;
     Measurement m_measurement;
     bool m_ended = false;

@@ -1,0 +1,30 @@
+#include "base/files/AppendOnlyFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+bool AppendOnlyFile::isStillAt(const QByteArray& path) const {
+    struct stat status {};
+    return ::stat(path.constData(), &status) == 0 && status.st_dev == m_device && status.st_ino == m_inode;
+}
+
+int AppendOnlyFile::append(const QString& path, const QByteArray& entry) {
+    const QByteArray encoded = QFile::encodeName(path);
+    if (!m_file.isValid() || path != m_path || m_opened.hasExpired(ReopenAfterMs) || !isStillAt(encoded)) {
+        m_path = path;
+        m_file.reset(::open(encoded.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+        struct stat status {};
+        if (!m_file.isValid() || ::fstat(m_file.get(), &status) != 0) {
+            const int reason = errno;
+            m_file.reset();
+            return reason;
+        }
+        m_device = status.st_dev;
+        m_inode = status.st_ino;
+        m_opened.start();
+    }
+    return m_file.appendWhole(entry) ? 0 : errno;
+}

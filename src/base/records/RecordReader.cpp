@@ -5,6 +5,8 @@
 #include "base/records/RecordCutter.h"
 #include "base/texts/NumberText.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QScopedValueRollback>
@@ -26,7 +28,9 @@ RecordReader::RecordReader(const Settings& settings) : m_settings(settings) {}
 void RecordReader::abort() {
     m_aborted = true;
     if (m_waiting) {
-        m_waiting->quit();
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+            dispatcher->wakeUp();
+        }
     }
 }
 
@@ -55,6 +59,12 @@ void RecordReader::discardOldData(QByteArray& buffer) {
 bool RecordReader::waitForRecord(DeviceLink& link) {
     QByteArray& buffer = link.received();
     const QDeadlineTimer deadline(static_cast<qint64>(std::max(0.0, m_settings.recordWaitSeconds) * 1000.0));
+    // Events run one batch at a time until a record is complete: arriving data, the deadline's
+    // timer and an abort each end a batch. A nested event loop would cost a wake-up of its own
+    // to quit, for every record.
+    const QScopedValueRollback waiting(m_waiting, true);
+    QTimer timer;
+    timer.setSingleShot(true);
     while (true) {
         // The settings are read afresh: a window may change them while events run.
         const int length = m_settings.recordLength.valueOr(0);
@@ -68,14 +78,10 @@ bool RecordReader::waitForRecord(DeviceLink& link) {
             m_tail = length > 1 ? buffer.right(length - 1) : QByteArray();
             return false;
         }
-        QEventLoop loop;
-        const QScopedValueRollback waiting(m_waiting, &loop);
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&link, &DeviceLink::dataArrived, &loop, &QEventLoop::quit);
-        timer.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-        loop.exec();
+        if (!timer.isActive()) {
+            timer.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 

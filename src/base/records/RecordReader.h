@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 
 class DeviceLink;
-class QEventLoop;
 struct Settings;
 
 // Reads device records from the link: waits until one complete record has arrived, at most the
@@ -35,6 +34,6 @@ private:
     QByteArray m_left;
     QByteArray m_tail;
     QElapsedTimer m_sinceLastRead;
-    QEventLoop* m_waiting = nullptr;
+    bool m_waiting = false;
     bool m_aborted = false;
 };

@@ -1,5 +1,9 @@
 #include "base/delivery/AppendableDeflate.h"
 
+#include <optional>
+#include <system_error>
+#include <thread>
+
 #include <zlib.h>
 
 namespace {
@@ -9,6 +13,8 @@ namespace {
 constexpr int Level = 1;
 constexpr int RawWindowBits = -15;
 constexpr int MemoryLevel = 8;
+// Below this a second thread costs more than it saves.
+constexpr qsizetype CompressInHalvesFrom = 256 * 1024;
 
 // Feeds text to stream and appends what comes out to out, ending with flush.
 bool feed(z_stream& stream, QByteArrayView text, int flush, QByteArray& out) {
@@ -77,10 +83,32 @@ bool AppendableDeflate::start(QByteArrayView head, QByteArrayView piece, QByteAr
     m_bodyStream = std::make_unique<Stream>();
     m_body = {};
     m_body.crc = std::uint32_t(crc32(0, nullptr, 0));
-    if (!m_bodyStream->ready || !compress(head, false, m_head) || !compress(tail, true, m_tail) ||
-        !append(piece, body)) {
+    // A long body is compressed in two halves at once: the first as a stream of its own, ended
+    // on a byte boundary, the second by the stream that later appends continue. Losing the
+    // history at the cut costs a few bytes.
+    const qsizetype cut = body.size() >= CompressInHalvesFrom ? body.size() / 2 : 0;
+    Piece firstHalf;
+    bool firstHalfDone = cut == 0;
+    std::optional<std::jthread> helper;
+    if (cut > 0) {
+        try {
+            helper.emplace([&] { firstHalfDone = compress(body.first(cut), false, firstHalf); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the same text, compressed in turn.
+            firstHalfDone = compress(body.first(cut), false, firstHalf);
+        }
+    }
+    const bool rest = m_bodyStream->ready && compress(head, false, m_head) && compress(tail, true, m_tail) &&
+                      append(piece, body.sliced(cut));
+    helper.reset();
+    if (!rest || !firstHalfDone) {
         m_bodyStream.reset();
         return false;
+    }
+    if (cut > 0) {
+        m_body.data.prepend(firstHalf.data);
+        m_body.crc = std::uint32_t(crc32_combine(firstHalf.crc, m_body.crc, z_off_t(m_body.size)));
+        m_body.size += firstHalf.size;
     }
     return true;
 }

@@ -11,8 +11,9 @@
 // The deflated form of a text that changes in two known places only: a short piece that is
 // replaced (a worksheet's dimension) and a body that grows at its end (the rows). The text is
 // held as four raw deflate streams, each ended on a byte boundary and only the last one final,
-// so their concatenation is one valid deflate stream: head, replaced piece, body, tail. An append
-// then compresses the new bytes and the short piece only, whatever the size of the text.
+// so their concatenation is one valid deflate stream: head, replaced piece, body, tail (a long
+// body's first half is a stream of its own, compressed on a second thread). An append then
+// compresses the new bytes and the short piece only, whatever the size of the text.
 class AppendableDeflate {
 public:
     AppendableDeflate();

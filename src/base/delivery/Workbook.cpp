@@ -17,6 +17,8 @@
 #include <functional>
 #include <sstream>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -378,28 +380,43 @@ Workbook::Error Workbook::open(const QString& path, const QString& sheetName) {
         return fail(Error::CorruptPackage, QStringLiteral("sheet part %1 is missing").arg(sheetPart));
     }
 
-    std::vector<bool> sharedStringBlank;
+    QString sharedStringsPart;
     for (const Relationship& relationship : *relationships) {
-        if (!typeIs(relationship.type, "sharedStrings") || relationship.external) {
-            continue;
+        if (typeIs(relationship.type, "sharedStrings") && !relationship.external) {
+            sharedStringsPart = resolveTarget(folderOf(workbookPart), relationship.target);
+            break;
         }
-        const QString part = resolveTarget(folderOf(workbookPart), relationship.target);
-        const std::optional<QByteArray> xml = d->readPart(part);
-        std::optional<std::vector<bool>> blank =
-            xml ? WorksheetXml::sharedStringBlankness(*xml) : std::nullopt;
-        if (!blank) {
-            return fail(Error::CorruptPackage, QStringLiteral("shared strings %1 unreadable").arg(part));
-        }
-        sharedStringBlank = std::move(*blank);
-        break;
     }
-
+    // The shared strings are read on a second thread while the sheet is inflated: each takes a
+    // few milliseconds in a large workbook. The thread reads its own copy of the archive, as
+    // libzip asks.
+    std::optional<std::vector<bool>> sharedStringBlank = std::vector<bool>();
+    const auto readSharedStrings = [&sharedStringBlank, &sharedStringsPart, bytes = d->package.bytes()] {
+        ZipPackage package;
+        const std::optional<std::uint64_t> index =
+            package.open(bytes) == ZipPackage::Status::Ok ? package.find(sharedStringsPart) : std::nullopt;
+        const std::optional<QByteArray> xml = index ? package.read(*index) : std::nullopt;
+        sharedStringBlank = xml ? WorksheetXml::sharedStringBlankness(*xml) : std::nullopt;
+    };
+    std::optional<std::jthread> sharedStringsReader;
+    if (!sharedStringsPart.isEmpty()) {
+        try {
+            sharedStringsReader.emplace(readSharedStrings);
+        } catch (const std::system_error&) {
+            readSharedStrings();
+        }
+    }
     const std::optional<QByteArray> sheetXml = d->package.read(*sheetIndex);
+    sharedStringsReader.reset();
+    if (!sharedStringBlank) {
+        return fail(Error::CorruptPackage,
+                    QStringLiteral("shared strings %1 unreadable").arg(sharedStringsPart));
+    }
     if (!sheetXml) {
         return fail(Error::CorruptPackage,
                     QStringLiteral("sheet part %1 unreadable: %2").arg(sheetPart, d->package.lastError()));
     }
-    if (!d->sheet.load(*sheetXml, sharedStringBlank)) {
+    if (!d->sheet.load(*sheetXml, *sharedStringBlank)) {
         return fail(Error::CorruptPackage, QStringLiteral("sheet part %1 is malformed").arg(sheetPart));
     }
     d->sheetPart = sheetPart;

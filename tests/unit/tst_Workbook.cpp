@@ -450,8 +450,9 @@ private Q_SLOTS:
     }
 
     // An append can be spliced into the text the sheet was saved as: the rows added go where the
-    // cuts say, the new reference replaces the old one, and the result is what saving the changed
-    // sheet writes. Where no cuts are given, the sheet is saved whole.
+    // cuts say, the new reference replaces the old one, and the result is what the same append
+    // to the sheet as read writes. Where cuts are found, the text as read is saved as it was;
+    // where none are, the sheet is saved whole.
     void splicedAppend_data() {
         QTest::addColumn<QByteArray>("xml");
         QTest::addColumn<bool>("cuttable");
@@ -474,6 +475,11 @@ private Q_SLOTS:
             << head + "<worksheet " + ns + " a='say \"hi\"'><dimension ref='A1'/><sheetData>" + row +
                    "</sheetData></worksheet>"
             << true;
+        QTest::newRow("byte order mark, the end tag inside the last row")
+            << "\xEF\xBB\xBF" + head + "<worksheet " + ns + "><dimension ref=\"A1\"/><sheetData>" +
+                   QByteArray(row).replace("</row>", "<!-- </sheetData> --></row>") +
+                   "</sheetData></worksheet>"
+            << true;
         QTest::newRow("no dimension")
             << head + "<worksheet " + ns + "><sheetData>" + row + "</sheetData></worksheet>" << true;
         QTest::newRow("comment after the last row")
@@ -494,20 +500,31 @@ private Q_SLOTS:
         const QByteArray saved = sheet.save(&cuts);
         QCOMPARE(saved, sheet.save());
         QCOMPARE(cuts.has_value(), cuttable);
+        const auto append = [](WorksheetXml& target) {
+            const int row = target.firstEmptyRow();
+            target.setNumber(row, 1, 2.5);
+            target.setText(row, 3, u"g"_s);
+        };
         sheet.markSaved();
-        const int row = sheet.firstEmptyRow();
-        sheet.setNumber(row, 1, 2.5);
-        sheet.setText(row, 3, u"g"_s);
+        append(sheet);
         const std::optional<WorksheetXml::Appended> appended = sheet.appended();
         QVERIFY(appended.has_value());
         if (!cuts) {
             return;
         }
+        QCOMPARE(saved, xml);
         const QByteArray spliced = saved.left(cuts->referenceStart) + appended->reference +
                                    saved.mid(cuts->referenceEnd, cuts->rowsEnd - cuts->referenceEnd) +
                                    appended->rows + saved.mid(cuts->rowsEnd);
-        QCOMPARE(spliced, sheet.save());
+        WorksheetXml asRead;
+        QVERIFY(asRead.load(xml, {}));
+        append(asRead);
+        QCOMPARE(spliced, asRead.save());
         QVERIFY(appended->rows.contains(">2.5</"));
+        // The new row is one of the sheet's rows, not hidden in a part around them.
+        WorksheetXml reread;
+        QVERIFY(reread.load(spliced, {}));
+        QCOMPARE(reread.firstEmptyRow(), 3);
     }
 
     // The pieces of a text deflated apart are one deflate stream of the whole text, however many

@@ -289,6 +289,8 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& valu
 } // namespace
 
 bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedStringBlank) {
+    m_source.clear();
+    m_sourceCuts.reset();
     m_buffer = xml;
     m_buffer.detach();
     m_hadBom = m_buffer.startsWith("\xEF\xBB\xBF") || m_buffer.startsWith("\xFF\xFE") ||
@@ -382,6 +384,11 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
         m_highestRow = std::max(m_highestRow, rowNumber);
     }
 
+    m_source = xml;
+    m_sourceCuts = cutsInSource();
+    if (!m_sourceCuts) {
+        m_source.clear();
+    }
     // Only a single-quoted attribute can hold a double quote; most sheets have none, and the
     // walk over every attribute is a good part of loading a large sheet.
     if (xml.contains('\'')) {
@@ -390,6 +397,74 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
     }
     m_modified = false;
     return true;
+}
+
+std::optional<WorksheetXml::Cuts> WorksheetXml::cutsInSource() const {
+    // The parser leaves names and values where they stand in the text of a UTF-8 document, so
+    // their addresses are offsets into it.
+    const char* const begin = m_buffer.constData();
+    const char* const end = begin + m_buffer.size();
+    const auto offsetOf = [begin, end](const char* text) -> std::optional<qsizetype> {
+        return text >= begin && text < end ? std::optional<qsizetype>(text - begin) : std::nullopt;
+    };
+    const std::optional<qsizetype> lastRowAt = offsetOf(m_lastRow.name());
+    if (m_encoding != pugi::encoding_utf8 || !lastRowAt) {
+        return std::nullopt;
+    }
+    // New rows go after the last one; only whitespace may stand between it and the end.
+    const pugi::xml_node afterRows = m_lastRow.next_sibling();
+    for (pugi::xml_node node = afterRows; node; node = node.next_sibling()) {
+        if (node.type() != pugi::node_pcdata) {
+            return std::nullopt;
+        }
+    }
+    Cuts cuts;
+    if (afterRows) {
+        const std::optional<qsizetype> at = offsetOf(afterRows.value());
+        if (!at) {
+            return std::nullopt;
+        }
+        cuts.rowsEnd = *at;
+    } else {
+        // The rows end where the sheet data's end tag begins, after the last name or value of
+        // the last row.
+        qsizetype from = *lastRowAt;
+        const auto passText = [&](const char* text) {
+            if (const std::optional<qsizetype> at = offsetOf(text)) {
+                from = std::max(from, *at + qsizetype(std::strlen(text)));
+            }
+        };
+        for (pugi::xml_node node = m_lastRow; node;) {
+            passText(node.name());
+            passText(node.value());
+            for (const pugi::xml_attribute attribute : node.attributes()) {
+                passText(attribute.name());
+                passText(attribute.value());
+            }
+            if (node.first_child()) {
+                node = node.first_child();
+                continue;
+            }
+            while (node && node != m_lastRow && !node.next_sibling()) {
+                node = node.parent();
+            }
+            node = node == m_lastRow ? pugi::xml_node() : node.next_sibling();
+        }
+        const QByteArray endTag = "</" + QByteArray::fromStdString(elementName("sheetData"));
+        cuts.rowsEnd = m_source.indexOf(endTag, from);
+        if (cuts.rowsEnd < 0) {
+            return std::nullopt;
+        }
+    }
+    if (const pugi::xml_attribute reference = m_dimension.attribute("ref")) {
+        const std::optional<qsizetype> at = offsetOf(reference.value());
+        if (!at || *at >= *lastRowAt) {
+            return std::nullopt;
+        }
+        cuts.referenceStart = *at;
+        cuts.referenceEnd = *at + qsizetype(std::strlen(reference.value()));
+    }
+    return cuts;
 }
 
 int WorksheetXml::firstEmptyRow() const {
@@ -618,6 +693,27 @@ QByteArray WorksheetXml::save(std::optional<Cuts>* cuts) const {
     ByteArrayWriter writer(out);
     // Values are written in their source form, escaped where this class wrote them.
     const unsigned flags = pugi::format_raw | pugi::format_no_escapes | pugi::format_no_declaration;
+    if (m_sourceCuts && !m_otherChange) {
+        // Only rows after the last one were added since the text was read: they and the
+        // dimension's reference go into that text, and everything else stays as it was.
+        const Cuts& source = *m_sourceCuts;
+        const QByteArrayView text(m_source);
+        out.append(text.first(source.referenceStart));
+        if (source.referenceEnd > 0) {
+            out.append(m_dimension.attribute("ref").value());
+        }
+        Cuts found{source.referenceStart, out.size(), 0};
+        out.append(text.sliced(source.referenceEnd, source.rowsEnd - source.referenceEnd));
+        for (const pugi::xml_node row : m_appendedRows) {
+            row.print(writer, "", flags, pugi::encoding_utf8);
+        }
+        found.rowsEnd = out.size();
+        out.append(text.sliced(source.rowsEnd));
+        if (cuts) {
+            *cuts = found;
+        }
+        return out;
+    }
     if (!m_keepProlog) {
         m_document.save(writer, "", m_hadBom ? flags | pugi::format_write_bom : flags, m_encoding);
         return out;
@@ -708,6 +804,9 @@ std::optional<WorksheetXml::Appended> WorksheetXml::appended() const {
 }
 
 void WorksheetXml::markSaved() {
+    // From now on the text as read is not the sheet's text any more.
+    m_source.clear();
+    m_sourceCuts.reset();
     m_appendedRows.clear();
     m_otherChange = false;
     m_modified = false;

@@ -85,9 +85,14 @@ private:
     std::string newCellStyle(pugi::xml_node rowNode, int column) const;
     void widenDimension(int row, int column);
     void markColumnA(int row, bool filled);
+    std::optional<Cuts> cutsInSource() const;
     std::string elementName(const char* localName) const { return m_prefix + localName; }
 
     QByteArray m_buffer;
+    // The text as read, with its cuts, until the first save: rows appended after the last one
+    // go into it, so that everything else is saved as it was read.
+    QByteArray m_source;
+    std::optional<Cuts> m_sourceCuts;
     pugi::xml_document m_document;
     pugi::xml_encoding m_encoding = pugi::encoding_utf8;
     bool m_hadBom = false;

@@ -142,6 +142,25 @@ struct Workbook::Private {
     AppendableDeflate deflate;
     // The file as this object last wrote it; empty when it has to be read again.
     std::optional<FileStamp> savedStamp;
+    // Compresses the sheet as read, into deflate, while the rows are looked through. Last, so
+    // that it ends before what it works on goes.
+    std::optional<std::jthread> compressing;
+
+    // A first append then finds the sheet compressed but for its own rows.
+    void startCompressing() {
+        const std::optional<WorksheetXml::Pieces> pieces = sheet.sourcePieces();
+        if (!pieces) {
+            return;
+        }
+        const auto compress = [this, text = *pieces] {
+            deflate.start(text.head, text.piece, text.body, text.tail);
+        };
+        try {
+            compressing.emplace(compress);
+        } catch (const std::system_error&) {
+            compress();
+        }
+    }
 
     // Whether the file is the one this object last saved: the same stamp and the same bytes. The
     // bytes are compared as well because a change within the file system's clock granularity
@@ -159,6 +178,7 @@ struct Workbook::Private {
     // The new package; the sheet's rows added since the last save are compressed on their own
     // when nothing else changed.
     std::optional<QByteArray> build(QString* reason, bool* corrupt) {
+        compressing.reset();
         if (deflate.isStarted()) {
             if (const std::optional<WorksheetXml::Appended> appended = sheet.appended()) {
                 if (!deflate.append(appended->reference, appended->rows)) {
@@ -407,17 +427,22 @@ Workbook::Error Workbook::open(const QString& path, const QString& sheetName) {
         }
     }
     const std::optional<QByteArray> sheetXml = d->package.read(*sheetIndex);
+    if (!sheetXml) {
+        return fail(Error::CorruptPackage,
+                    QStringLiteral("sheet part %1 unreadable: %2").arg(sheetPart, d->package.lastError()));
+    }
+    const QString malformed = QStringLiteral("sheet part %1 is malformed").arg(sheetPart);
+    if (!d->sheet.parse(*sheetXml)) {
+        return fail(Error::CorruptPackage, malformed);
+    }
+    d->startCompressing();
     sharedStringsReader.reset();
     if (!sharedStringBlank) {
         return fail(Error::CorruptPackage,
                     QStringLiteral("shared strings %1 unreadable").arg(sharedStringsPart));
     }
-    if (!sheetXml) {
-        return fail(Error::CorruptPackage,
-                    QStringLiteral("sheet part %1 unreadable: %2").arg(sheetPart, d->package.lastError()));
-    }
-    if (!d->sheet.load(*sheetXml, *sharedStringBlank)) {
-        return fail(Error::CorruptPackage, QStringLiteral("sheet part %1 is malformed").arg(sheetPart));
+    if (!d->sheet.findFilledRows(*sharedStringBlank)) {
+        return fail(Error::CorruptPackage, malformed);
     }
     d->sheetPart = sheetPart;
     d->sheetIndex = *sheetIndex;

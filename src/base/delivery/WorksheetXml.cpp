@@ -289,6 +289,10 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& valu
 } // namespace
 
 bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedStringBlank) {
+    return parse(xml) && findFilledRows(sharedStringBlank);
+}
+
+bool WorksheetXml::parse(const QByteArray& xml) {
     m_source.clear();
     m_sourceCuts.reset();
     m_buffer = xml;
@@ -344,10 +348,24 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
     }
 
     m_filled.clear();
-    m_lastRow = {};
     m_highestRow = 0;
     m_appendedRows.clear();
     m_otherChange = false;
+    m_lastRow = m_sheetData.last_child();
+    while (m_lastRow && !isElement(m_lastRow, "row")) {
+        m_lastRow = m_lastRow.previous_sibling();
+    }
+    m_source = xml;
+    m_sourceCuts = cutsInSource();
+    if (!m_sourceCuts) {
+        m_source.clear();
+    }
+    m_singleQuoted = xml.contains('\'');
+    m_modified = false;
+    return true;
+}
+
+bool WorksheetXml::findFilledRows(const std::vector<bool>& sharedStringBlank) {
     int rowNumber = 0;
     for (pugi::xml_node row = m_sheetData.first_child(); row; row = row.next_sibling()) {
         if (!isElement(row, "row")) {
@@ -380,23 +398,27 @@ bool WorksheetXml::load(const QByteArray& xml, const std::vector<bool>& sharedSt
         if (filled) {
             markColumnA(rowNumber, true);
         }
-        m_lastRow = row;
         m_highestRow = std::max(m_highestRow, rowNumber);
-    }
-
-    m_source = xml;
-    m_sourceCuts = cutsInSource();
-    if (!m_sourceCuts) {
-        m_source.clear();
     }
     // Only a single-quoted attribute can hold a double quote; most sheets have none, and the
     // walk over every attribute is a good part of loading a large sheet.
-    if (xml.contains('\'')) {
+    if (m_singleQuoted) {
         QuoteFixer fixer;
         m_document.traverse(fixer);
     }
-    m_modified = false;
     return true;
+}
+
+std::optional<WorksheetXml::Pieces> WorksheetXml::sourcePieces() const {
+    if (!m_sourceCuts) {
+        return std::nullopt;
+    }
+    const Cuts& cuts = *m_sourceCuts;
+    const QByteArrayView text(m_source);
+    return Pieces{text.first(cuts.referenceStart),
+                  text.sliced(cuts.referenceStart, cuts.referenceEnd - cuts.referenceStart),
+                  text.sliced(cuts.referenceEnd, cuts.rowsEnd - cuts.referenceEnd),
+                  text.sliced(cuts.rowsEnd)};
 }
 
 std::optional<WorksheetXml::Cuts> WorksheetXml::cutsInSource() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <pugixml.hpp>
@@ -24,6 +25,10 @@ public:
     // False when the part is not well-formed, is no worksheet, or holds an unreadable row or
     // cell position. sharedStringBlank[i] tells whether shared string i is empty or blank.
     bool load(const QByteArray& xml, const std::vector<bool>& sharedStringBlank);
+    // load() in two steps, for a caller that has work to do in between: parse() checks the
+    // document, findFilledRows() the rows and cells.
+    bool parse(const QByteArray& xml);
+    bool findFilledRows(const std::vector<bool>& sharedStringBlank);
 
     // Row (1-based) whose column A cell is missing, empty or only spaces, the lowest such row;
     // 0 when every row of the sheet is taken.
@@ -64,6 +69,15 @@ public:
         QByteArray reference;
     };
     std::optional<Appended> appended() const;
+    // From parse() to the first save, the text as read, cut where an append changes it, as
+    // AppendableDeflate::start() takes it; nullopt where save() gives no cuts.
+    struct Pieces {
+        QByteArrayView head;
+        QByteArrayView piece;
+        QByteArrayView body;
+        QByteArrayView tail;
+    };
+    std::optional<Pieces> sourcePieces() const;
     void markSaved();
 
     // For each shared string of a shared string table part, whether it is empty or blank;
@@ -93,6 +107,7 @@ private:
     // go into it, so that everything else is saved as it was read.
     QByteArray m_source;
     std::optional<Cuts> m_sourceCuts;
+    bool m_singleQuoted = false;
     pugi::xml_document m_document;
     pugi::xml_encoding m_encoding = pugi::encoding_utf8;
     bool m_hadBom = false;

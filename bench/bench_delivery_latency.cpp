@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -55,14 +56,12 @@ int main(int argc, char** argv) {
     std::atomic<bool> deviceFailed{false};
 
     std::thread device([&] {
-        // The program connects more than once during start-up; the last connection is live.
-        int connection = -1;
-        for (int i = 0; i < 2; ++i) {
-            const int accepted = ::accept(listener.fd, nullptr, nullptr);
-            if (connection >= 0) {
-                ::close(connection);
-            }
-            connection = accepted;
+        // Should the program connect again during start-up, the last connection is the live one.
+        int connection = ::accept(listener.fd, nullptr, nullptr);
+        pollfd another{listener.fd, POLLIN, 0};
+        while (::poll(&another, 1, 500) > 0) {
+            ::close(connection);
+            connection = ::accept(listener.fd, nullptr, nullptr);
         }
         for (int i = 0; i < records; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));

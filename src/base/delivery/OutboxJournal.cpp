@@ -281,7 +281,6 @@ bool OutboxJournal::sync(QString* error) {
 
 bool OutboxJournal::append(const QByteArray& bytes, Sync sync, QString* error) {
     // A part of a record would hide every record after it: appendWhole() cuts it off.
-    const off_t end = ::lseek(m_file.get(), 0, SEEK_END);
     if (!m_file.appendWhole(bytes)) {
         if (error) {
             *error = systemError();
@@ -294,7 +293,11 @@ bool OutboxJournal::append(const QByteArray& bytes, Sync sync, QString* error) {
             *error = systemError();
         }
         // Not known to be on disk: the caller will not count on it, so it must not come back.
-        (void)!::ftruncate(m_file.get(), end);
+        // The journal is this program's alone, so the record ends the file.
+        const off_t end = ::lseek(m_file.get(), 0, SEEK_END);
+        if (end >= bytes.size()) {
+            (void)!::ftruncate(m_file.get(), end - off_t(bytes.size()));
+        }
         return false;
     }
     if (sync == Sync::Now) {

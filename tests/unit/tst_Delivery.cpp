@@ -307,6 +307,18 @@ private Q_SLOTS:
         b.delivery.deliver(QStringLiteral("3"));
         QCOMPARE(TestFiles::read(path + QStringLiteral(".old")), QByteArray("1\r\n"));
         QCOMPARE(TestFiles::read(path), QByteArray("new\r\n3\r\n"));
+        // A second after the last value the file is closed, as a file on a network share needs.
+        const auto isOpenHere = [file = QFileInfo(path).canonicalFilePath()] {
+            const QDir fds(QStringLiteral("/proc/self/fd"));
+            for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+                if (QFile::symLinkTarget(fds.filePath(fd)) == file) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QVERIFY(isOpenHere());
+        QTRY_VERIFY_WITH_TIMEOUT(!isOpenHere(), 3000);
     }
 
     // Records into a table of lab.db, as sqlite3 reads them back: w (zeta, alpha, mid), the strictly

@@ -6,6 +6,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+AppendOnlyFile::AppendOnlyFile() {
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(ReopenAfterMs);
+    QObject::connect(&m_idle, &QTimer::timeout, &m_idle, [this] { m_file.reset(); });
+}
+
 bool AppendOnlyFile::isStillAt(const QByteArray& path) const {
     struct stat status {};
     return ::stat(path.constData(), &status) == 0 && status.st_dev == m_device && status.st_ino == m_inode;
@@ -26,5 +32,9 @@ int AppendOnlyFile::append(const QString& path, const QByteArray& entry) {
         m_inode = status.st_ino;
         m_opened.start();
     }
-    return m_file.appendWhole(entry) ? 0 : errno;
+    if (!m_file.appendWhole(entry)) {
+        return errno;
+    }
+    m_idle.start();
+    return 0;
 }

@@ -582,7 +582,7 @@ private Q_SLOTS:
         QCOMPARE(book.firstEmptyRow(), 0);
         QCOMPARE(book.open(path, QStringLiteral("TABELLE1")), Error::None);
         const QList<std::tuple<int, QStringList, int>> writes{
-            {2, {"1"}, 4}, {4, {"", "B"}, 4}, {4, {" "}, 4}, {4, {"x"}, 5}};
+            {2, {"1"}, 4}, {4, {"", "B"}, 4}, {4, {" "}, 4}, {4, {"x"}, 5}, {2, {" "}, 2}, {2, {"2"}, 5}};
         for (const auto& [row, fields, firstEmpty] : writes) {
             QCOMPARE(book.writeRow(row, fields, QLocale::c()), Error::None);
             QCOMPARE(book.firstEmptyRow(), firstEmpty);
@@ -591,7 +591,7 @@ private Q_SLOTS:
                  Error::WriteFailed); // one column too many
         QCOMPARE(book.save(), Error::None);
         QCOMPARE(linesOf(dump(path), Sheet + u'!'),
-                 (QStringList{"A1|str|a", "A2|int|1", "A3|str|c", "A4|str|x", "B4|str|B"}));
+                 (QStringList{"A1|str|a", "A2|int|2", "A3|str|c", "A4|str|x", "B4|str|B"}));
     }
 };
 

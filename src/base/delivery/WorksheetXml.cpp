@@ -348,6 +348,7 @@ bool WorksheetXml::parse(const QByteArray& xml) {
     }
 
     m_filled.clear();
+    m_filledBelow = 1;
     m_highestRow = 0;
     m_appendedRows.clear();
     m_otherChange = false;
@@ -490,8 +491,10 @@ std::optional<WorksheetXml::Cuts> WorksheetXml::cutsInSource() const {
 }
 
 int WorksheetXml::firstEmptyRow() const {
-    for (int row = 1; row <= MaxRow; ++row) {
+    // Rows are filled from the top, so the search goes on where the last one ended.
+    for (int row = m_filledBelow; row <= MaxRow; ++row) {
         if (std::size_t(row) >= m_filled.size() || !m_filled[std::size_t(row)]) {
+            m_filledBelow = row;
             return row;
         }
     }
@@ -506,6 +509,9 @@ void WorksheetXml::markColumnA(int row, bool filled) {
         m_filled.resize(std::size_t(row) + 1, false);
     }
     m_filled[std::size_t(row)] = filled;
+    if (!filled) {
+        m_filledBelow = std::min(m_filledBelow, row);
+    }
 }
 
 pugi::xml_node WorksheetXml::rowElement(int row) {

@@ -119,6 +119,8 @@ private:
     std::vector<ColumnStyle> m_columnStyles;
     // Indexed by row: true where column A holds something that is not blank.
     std::vector<bool> m_filled;
+    // Column A is filled in every row above this one (1-based).
+    mutable int m_filledBelow = 1;
     // The last row element of the sheet data and the highest row number of any: a row above it
     // goes after the last one without a search.
     pugi::xml_node m_lastRow;

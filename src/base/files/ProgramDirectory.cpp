@@ -52,5 +52,14 @@ QString ProgramDirectory::path() {
 }
 
 QString ProgramDirectory::file(const QString& name) {
-    return QDir(current()).filePath(name);
+    // The directory is absolute and clean: joining the names is all QDir::filePath would do, and
+    // a QDir costs more than the join (the log of transfers asks for every value).
+    if (QDir::isAbsolutePath(name)) {
+        return name;
+    }
+    const QString& directory = current();
+    if (directory.endsWith(u'/')) {
+        return directory + name;
+    }
+    return directory + u'/' + name;
 }

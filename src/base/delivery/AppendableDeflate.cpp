@@ -1,8 +1,6 @@
 #include "base/delivery/AppendableDeflate.h"
 
-#include <optional>
-#include <system_error>
-#include <thread>
+#include "base/delivery/BackgroundWork.h"
 
 #include <zlib.h>
 
@@ -91,12 +89,7 @@ bool AppendableDeflate::start(QByteArrayView head, QByteArrayView piece, QByteAr
     bool firstHalfDone = cut == 0;
     std::optional<std::jthread> helper;
     if (cut > 0) {
-        try {
-            helper.emplace([&] { firstHalfDone = compress(body.first(cut), false, firstHalf); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the same text, compressed in turn.
-            firstHalfDone = compress(body.first(cut), false, firstHalf);
-        }
+        helper = startInBackground([&] { firstHalfDone = compress(body.first(cut), false, firstHalf); });
     }
     const bool rest = m_bodyStream->ready && compress(head, false, m_head) && compress(tail, true, m_tail) &&
                       append(piece, body.sliced(cut));

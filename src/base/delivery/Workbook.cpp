@@ -1,6 +1,7 @@
 #include "base/delivery/Workbook.h"
 
 #include "base/delivery/AppendableDeflate.h"
+#include "base/delivery/BackgroundWork.h"
 #include "base/delivery/WorksheetXml.h"
 #include "base/delivery/ZipPackage.h"
 #include "base/files/AtomicFile.h"
@@ -17,8 +18,6 @@
 #include <functional>
 #include <sstream>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -152,14 +151,8 @@ struct Workbook::Private {
         if (!pieces) {
             return;
         }
-        const auto compress = [this, text = *pieces] {
-            deflate.start(text.head, text.piece, text.body, text.tail);
-        };
-        try {
-            compressing.emplace(compress);
-        } catch (const std::system_error&) {
-            compress();
-        }
+        compressing = startInBackground(
+            [this, text = *pieces] { deflate.start(text.head, text.piece, text.body, text.tail); });
     }
 
     // Whether the file is the one this object last saved: the same stamp and the same bytes. The
@@ -420,11 +413,7 @@ Workbook::Error Workbook::open(const QString& path, const QString& sheetName) {
     };
     std::optional<std::jthread> sharedStringsReader;
     if (!sharedStringsPart.isEmpty()) {
-        try {
-            sharedStringsReader.emplace(readSharedStrings);
-        } catch (const std::system_error&) {
-            readSharedStrings();
-        }
+        sharedStringsReader = startInBackground(readSharedStrings);
     }
     const std::optional<QByteArray> sheetXml = d->package.read(*sheetIndex);
     if (!sheetXml) {

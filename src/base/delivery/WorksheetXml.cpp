@@ -721,22 +721,19 @@ QByteArray WorksheetXml::save(std::optional<Cuts>* cuts) const {
     ByteArrayWriter writer(out);
     // Values are written in their source form, escaped where this class wrote them.
     const unsigned flags = pugi::format_raw | pugi::format_no_escapes | pugi::format_no_declaration;
-    if (m_sourceCuts && !m_otherChange) {
+    if (const std::optional<Pieces> source = sourcePieces(); source && !m_otherChange) {
         // Only rows after the last one were added since the text was read: they and the
         // dimension's reference go into that text, and everything else stays as it was.
-        const Cuts& source = *m_sourceCuts;
-        const QByteArrayView text(m_source);
-        out.append(text.first(source.referenceStart));
-        if (source.referenceEnd > 0) {
-            out.append(m_dimension.attribute("ref").value());
-        }
-        Cuts found{source.referenceStart, out.size(), 0};
-        out.append(text.sliced(source.referenceEnd, source.rowsEnd - source.referenceEnd));
+        out.append(source->head);
+        // Without a reference in the text as read none was added: the piece stays empty.
+        out.append(m_dimension.attribute("ref").value());
+        Cuts found{source->head.size(), out.size(), 0};
+        out.append(source->body);
         for (const pugi::xml_node row : m_appendedRows) {
             row.print(writer, "", flags, pugi::encoding_utf8);
         }
         found.rowsEnd = out.size();
-        out.append(text.sliced(source.rowsEnd));
+        out.append(source->tail);
         if (cuts) {
             *cuts = found;
         }

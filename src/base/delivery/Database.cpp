@@ -34,29 +34,50 @@ struct Field {
     QString value;
 };
 
-// One attempt to add the row inside the open transaction, undone to its savepoint when the
-// database refuses it. The database's error on failure.
-std::optional<QSqlError> tryInsert(QSqlDatabase& db, const QString& table, const std::vector<Field>& fields) {
+QStringList columnsOf(const std::vector<Field>& fields) {
     QStringList names;
+    names.reserve(static_cast<qsizetype>(fields.size()));
     for (const Field& field : fields) {
         names.append(field.column);
     }
-    const QString statement =
-        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(table, names.join(QStringLiteral(", ")),
-                                   QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    return names;
+}
+
+QString insertStatement(const QString& table, const QStringList& names) {
+    return names.isEmpty()
+               ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+               : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                     .arg(table, names.join(QStringLiteral(", ")),
+                          QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+}
+
+// Runs the statement for the row's values. It is prepared again only for a row whose columns
+// differ from those it was prepared for.
+bool execute(QSqlQuery& query, std::optional<QStringList>& preparedFor, const QString& table,
+             const std::vector<Field>& fields) {
+    QStringList columns = columnsOf(fields);
+    if (columns != preparedFor) {
+        preparedFor.reset();
+        if (!query.prepare(insertStatement(table, columns))) {
+            return false;
+        }
+        preparedFor = std::move(columns);
+    }
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        query.bindValue(static_cast<int>(k), fields[k].value);
+    }
+    return query.exec();
+}
+
+// One attempt to add the row inside the open transaction, undone to its savepoint when the
+// database refuses it. The database's error on failure.
+std::optional<QSqlError> tryInsert(QSqlDatabase& db, const QString& table, const std::vector<Field>& fields) {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SAVEPOINT kelvane_row"))) {
         return query.lastError();
     }
-    bool added = query.prepare(statement);
-    if (added) {
-        for (const Field& field : fields) {
-            query.addBindValue(field.value);
-        }
-        added = query.exec();
-    }
+    std::optional<QStringList> preparedFor;
+    const bool added = execute(query, preparedFor, table, fields);
     const QSqlError reason = query.lastError();
     query.finish();
     QSqlQuery(db).exec(added ? QStringLiteral("RELEASE SAVEPOINT kelvane_row")
@@ -65,6 +86,20 @@ std::optional<QSqlError> tryInsert(QSqlDatabase& db, const QString& table, const
         return std::nullopt;
     }
     return reason;
+}
+
+// All rows with one statement and no savepoints, the way a batch nearly always goes in. The
+// database's error for the first row it refuses; the transaction is then to be undone.
+std::optional<QSqlError> insertAll(QSqlDatabase& db, const QString& table,
+                                   const std::vector<std::vector<Field>>& rows) {
+    QSqlQuery query(db);
+    std::optional<QStringList> preparedFor;
+    for (const std::vector<Field>& row : rows) {
+        if (!execute(query, preparedFor, table, row)) {
+            return query.lastError();
+        }
+    }
+    return std::nullopt;
 }
 
 // Adds the row; a field that its column refuses is left out and the row goes in with the others.
@@ -145,24 +180,49 @@ BatchOutcome insertRecords(const DatabaseConnection& connection, const QString& 
         return failed(db.lastError().text(),
                       problemOf(db.lastError(), connection, DeliveryProblem::Unreachable));
     }
-    BatchOutcome outcome;
-    for (qsizetype index = 0; index < records.size(); ++index) {
-        const QStringList& fields = records.at(index);
-        std::vector<Field> row;
-        for (int k = 0; k < fields.size() && k < columns.count(); ++k) {
+    QStringList columnNames;
+    for (int k = 0; k < columns.count(); ++k) {
+        columnNames.append(db.driver()->escapeIdentifier(columns.fieldName(k), QSqlDriver::FieldName));
+    }
+    std::vector<std::vector<Field>> rows;
+    rows.reserve(static_cast<std::size_t>(records.size()));
+    for (const QStringList& fields : records) {
+        std::vector<Field>& row = rows.emplace_back();
+        for (qsizetype k = 0; k < fields.size() && k < columnNames.size(); ++k) {
             if (!fields.at(k).isEmpty()) {
-                row.push_back({db.driver()->escapeIdentifier(columns.fieldName(k), QSqlDriver::FieldName),
-                               fields.at(k)});
+                row.push_back({columnNames.at(k), fields.at(k)});
             }
         }
-        if (const std::optional<QSqlError> reason = insertLeavingOutRefused(db, tableName, std::move(row))) {
-            const DeliveryProblem problem = problemOf(*reason, connection, DeliveryProblem::Refused);
-            if (problem != DeliveryProblem::Refused) {
+    }
+    BatchOutcome outcome;
+    if (const std::optional<QSqlError> reason = insertAll(db, tableName, rows)) {
+        // Undone before asking why: a server keeps a transaction with a failed statement
+        // unusable, even for the question whether it still answers.
+        db.rollback();
+        const DeliveryProblem problem = problemOf(*reason, connection, DeliveryProblem::Refused);
+        if (problem != DeliveryProblem::Refused) {
+            return failed(reason->text(), problem);
+        }
+        // A record was refused: again from the start, each record to a savepoint of its own, so
+        // that the refused ones are left out (or the fields their columns refuse) and the others
+        // go in.
+        if (!db.transaction()) {
+            return failed(db.lastError().text(),
+                          problemOf(db.lastError(), connection, DeliveryProblem::Unreachable));
+        }
+        for (qsizetype index = 0; index < records.size(); ++index) {
+            const std::optional<QSqlError> refusal =
+                insertLeavingOutRefused(db, tableName, rows[static_cast<std::size_t>(index)]);
+            if (!refusal) {
+                continue;
+            }
+            const DeliveryProblem cause = problemOf(*refusal, connection, DeliveryProblem::Refused);
+            if (cause != DeliveryProblem::Refused) {
                 db.rollback();
-                return failed(reason->text(), problem);
+                return failed(refusal->text(), cause);
             }
             // Undone to its savepoint: the transaction goes on with the next record.
-            fail(error, reason->text(), problem);
+            fail(error, refusal->text(), cause);
             outcome.refused.append(index);
         }
     }

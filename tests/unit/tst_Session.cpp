@@ -525,24 +525,39 @@ private Q_SLOTS:
         WAIT_COMPARE(b.output(), QByteArray("1.00;g\r\n2.00;g\r\n1.00;g\r\n"));
         QVERIFY(b.session.connection().isOnline() && !b.session.connection().isReconnecting());
     }
+    // A command key read by a tick in hotkey mode, or a command button pressed between the ticks of
+    // timer mode waiting for its start, a second apart: the answer is fetched as it comes either way.
     void deviceAnswer_data() {
         QTest::addColumn<QByteArray>("flag");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QByteArray>("output");
-        addRow("answer delivered", QByteArray("1"), QByteArray("12.5 g\r\n"), QByteArray("12.5 g\r\r\n"));
-        addRow("answer not asked for", QByteArray("0"), QByteArray("12.5 g\r\n"), QByteArray());
-        addRow("empty answer line", QByteArray("1"), QByteArray("\n"), QByteArray("\r\n"));
-        addRow("no answer", QByteArray("1"), QByteArray(), QByteArray());
+        QTest::addColumn<bool>("button");
+        addRow("answer delivered", QByteArray("1"), QByteArray("12.5 g\r\n"), QByteArray("12.5 g\r\r\n"),
+               false);
+        addRow("answer not asked for", QByteArray("0"), QByteArray("12.5 g\r\n"), QByteArray(), false);
+        addRow("empty answer line", QByteArray("1"), QByteArray("\n"), QByteArray("\r\n"), false);
+        addRow("no answer", QByteArray("1"), QByteArray(), QByteArray(), false);
+        addRow("button between ticks", QByteArray("1"), QByteArray("12.5 g\r\n"), QByteArray("12.5 g\r\r\n"),
+               true);
     }
     void deviceAnswer() {
         QFETCH(QByteArray, flag);
         QFETCH(QByteArray, reply);
         QFETCH(QByteArray, output);
+        QFETCH(bool, button);
         Bench b;
         b.reply = reply;
-        QVERIFY(b.start(Shown + Hotkey + "[Action]\nkey0=F5,,,ESCP,Print," + flag + "\n"));
-        // A tick reads the command key and waits for the answer: once the device heard it, that tick is over.
-        b.keyState.pressed.insert(F5);
+        const QDateTime later = QDateTime::currentDateTime().addSecs(3600);
+        const QByteArray mode = button ? timer(0, 0, later, later.addSecs(60)) : Hotkey;
+        QVERIFY(b.start(Shown + mode + "[Action]\nkey0=F5,,,ESCP,Print," + flag + "\n"));
+        if (button) {
+            QTest::qWait(1500);
+            b.session.buttons().pressNumber(MainButtonCount + 1);
+        } else {
+            // A tick reads the command key and waits for the answer: once the device heard it, that
+            // tick is over.
+            b.keyState.pressed.insert(F5);
+        }
         WAIT_COMPARE(b.heard, QByteArray("\033P\r\n"));
         QCOMPARE(b.dialogs.messages,
                  reply.isEmpty() ? QStringList{text(TextKey::DeviceTimeout)} : QStringList());

@@ -4,7 +4,13 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+#include <vector>
+
+class QIODevice;
+class QSocketNotifier;
 
 // The connection to the measuring device: a serial port or a TCP/IP client. Whatever the device
 // sends collects in the received bytes until a reader takes it.
@@ -28,6 +34,25 @@ public:
     QByteArray& received() { return m_received; }
     QString lastError() const { return m_lastError; }
 
+    // Between two ticks of the running cycle the bytes a device sends stay with the system and
+    // are fetched when the next tick lets events run: a device that streams a record every few
+    // milliseconds would otherwise wake the program for every record, most of which no tick
+    // takes. Nothing is lost meanwhile; the system holds far more than a tick's worth.
+    void holdArrivals();
+    void releaseArrivals();
+
+    // While one exists, arrivals are not held: someone waits for them outside the cycle.
+    class WaitingReader {
+    public:
+        explicit WaitingReader(DeviceLink& link);
+        ~WaitingReader();
+        WaitingReader(const WaitingReader&) = delete;
+        WaitingReader& operator=(const WaitingReader&) = delete;
+
+    private:
+        DeviceLink& m_link;
+    };
+
 Q_SIGNALS:
     void dataArrived();
     // The device went away (adapter unplugged, peer closed); the link is already closed.
@@ -36,8 +61,16 @@ Q_SIGNALS:
 protected:
     void appendReceived(const QByteArray& bytes);
     void setLastError(const QString& error) { m_lastError = error; }
+    // The port or socket the bytes come through, and its descriptor (-1 while closed).
+    virtual QIODevice& channel() = 0;
+    virtual qintptr channelDescriptor() const = 0;
 
 private:
     QByteArray m_received;
     QString m_lastError;
+    // The channel's read notifiers, looked for once per descriptor, and those now held.
+    std::vector<QPointer<QSocketNotifier>> m_readNotifiers;
+    qintptr m_readNotifiersOf = -1;
+    std::vector<QPointer<QSocketNotifier>> m_held;
+    int m_waitingReaders = 0;
 };

@@ -111,6 +111,7 @@ bool SerialLink::open() {
 }
 
 void SerialLink::close() {
+    releaseArrivals();
     if (m_serial.isOpen()) {
         m_serial.close();
     }
@@ -145,6 +146,7 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
         const LinkLoss cause =
             error == QSerialPort::ResourceError ? LinkLoss::DeviceRemoved : LinkLoss::Other;
+        releaseArrivals();
         m_serial.close();
         m_serial.clearError();
         Q_EMIT linkLost(cause);

@@ -36,6 +36,10 @@ public:
     const std::optional<QString>& groupToJoin() const { return m_groupToJoin; }
     QString devicePath() const { return m_ports.devicePath(m_portNumber); }
 
+protected:
+    QIODevice& channel() override { return m_serial; }
+    qintptr channelDescriptor() const override { return m_serial.isOpen() ? m_serial.handle() : -1; }
+
 private:
     void applyLineSettings();
     void onReadyRead();

@@ -20,6 +20,7 @@ bool TcpLink::open() {
         m_port == m_connectedPort) {
         return true;
     }
+    releaseArrivals();
     {
         const QScopedValueRollback closing(m_closing, true);
         m_socket.abort();
@@ -31,6 +32,7 @@ bool TcpLink::open() {
 }
 
 void TcpLink::close() {
+    releaseArrivals();
     const QScopedValueRollback closing(m_closing, true);
     if (m_socket.state() != QAbstractSocket::UnconnectedState) {
         m_socket.disconnectFromHost();
@@ -92,6 +94,7 @@ void TcpLink::onError() {
     default:
         break;
     }
+    releaseArrivals();
     m_socket.abort();
     Q_EMIT linkLost(cause);
 }

@@ -37,6 +37,10 @@ public:
 Q_SIGNALS:
     void stateChanged(TcpLink::State state);
 
+protected:
+    QIODevice& channel() override { return m_socket; }
+    qintptr channelDescriptor() const override { return m_socket.socketDescriptor(); }
+
 private:
     void onError();
 

@@ -282,8 +282,9 @@ void ConnectionControl::sendCommand(const QByteArray& command, bool awaitsAnswer
 }
 
 QByteArray ConnectionControl::waitForAnswerLine() {
-    EventWait::seconds(0.2);
     DeviceLink& device = link();
+    const DeviceLink::WaitingReader waiting(device);
+    EventWait::seconds(0.2);
     const QDeadlineTimer deadline(AnswerTimeoutMilliseconds);
     while (true) {
         QByteArray& received = device.received();

@@ -26,6 +26,12 @@ public:
     DeviceLink& link();
     SerialLink& serialLink() { return m_serial; }
     TcpLink& tcpLink() { return m_tcp; }
+    // Between ticks what the device sends waits to be fetched (DeviceLink::holdArrivals).
+    void holdArrivals() { link().holdArrivals(); }
+    void releaseArrivals() {
+        m_serial.releaseArrivals();
+        m_tcp.releaseArrivals();
+    }
 
     bool isOnline() const { return m_online; }
     void setOnline(bool online) { m_online = online; }

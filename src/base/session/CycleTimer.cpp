@@ -7,7 +7,10 @@ CycleTimer::CycleTimer(QObject* parent) : QObject(parent) {
 
 void CycleTimer::setInterval(int milliseconds) {
     if (milliseconds <= 0) {
-        m_timer.stop();
+        if (m_timer.isActive()) {
+            m_timer.stop();
+            Q_EMIT stopped();
+        }
         return;
     }
     m_timer.start(milliseconds);

@@ -22,6 +22,7 @@ public:
 
 Q_SIGNALS:
     void tick();
+    void stopped();
 
 private:
     void onTimeout();

@@ -36,6 +36,8 @@ MainCycle::MainCycle(const Parts& parts, QObject* parent)
       m_buttons(parts.buttons), m_delivery(parts.delivery), m_dialogs(parts.dialogs),
       m_reader(parts.settings), m_schedule(parts.settings) {
     m_clock.start();
+    // Outside the running cycle, whatever the device sends is fetched as it arrives.
+    connect(&m_cycleTimer, &CycleTimer::stopped, this, [this] { m_connection.releaseArrivals(); });
 }
 
 QString MainCycle::protocolPath() {
@@ -45,11 +47,16 @@ QString MainCycle::protocolPath() {
 void MainCycle::end() {
     m_ended = true;
     m_reader.abort();
+    m_connection.releaseArrivals();
 }
 
 void MainCycle::tick() {
+    m_connection.releaseArrivals();
     runTick();
     Q_EMIT valuesChanged();
+    if (m_cycleTimer.isRunning() && !m_ended) {
+        m_connection.holdArrivals();
+    }
 }
 
 void MainCycle::pollTriggerKeys() {

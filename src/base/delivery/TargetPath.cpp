@@ -2,8 +2,6 @@
 
 #include "base/files/ProgramDirectory.h"
 
-#include <QDir>
-
 bool isDatabaseServerUrl(const QString& path) {
     return path.startsWith(QLatin1String("postgresql://")) || path.startsWith(QLatin1String("postgres://"));
 }
@@ -12,5 +10,6 @@ QString resolveTargetPath(const QString& path) {
     if (path.isEmpty() || isDatabaseServerUrl(path)) {
         return path;
     }
-    return QDir(ProgramDirectory::path()).absoluteFilePath(path);
+    // As QDir's absoluteFilePath has it, without building a QDir for every value.
+    return ProgramDirectory::file(path);
 }

@@ -9,7 +9,16 @@
 AppendOnlyFile::AppendOnlyFile() {
     m_idle.setSingleShot(true);
     m_idle.setInterval(ReopenAfterMs);
-    QObject::connect(&m_idle, &QTimer::timeout, &m_idle, [this] { m_file.reset(); });
+    // Started with the first entry after a pause rather than again with every entry: the
+    // entries of a streaming device would restart it a hundred times a second.
+    QObject::connect(&m_idle, &QTimer::timeout, &m_idle, [this] {
+        const qint64 since = m_lastEntry.elapsed();
+        if (since >= ReopenAfterMs) {
+            m_file.reset();
+        } else {
+            m_idle.start(static_cast<int>(ReopenAfterMs - since));
+        }
+    });
 }
 
 bool AppendOnlyFile::isStillAt(const QByteArray& path) const {
@@ -18,9 +27,13 @@ bool AppendOnlyFile::isStillAt(const QByteArray& path) const {
 }
 
 int AppendOnlyFile::append(const QString& path, const QByteArray& entry) {
-    const QByteArray encoded = QFile::encodeName(path);
-    if (!m_file.isValid() || path != m_path || m_opened.hasExpired(ReopenAfterMs) || !isStillAt(encoded)) {
+    if (path != m_path) {
         m_path = path;
+        m_encodedPath = QFile::encodeName(path);
+        m_file.reset();
+    }
+    const QByteArray& encoded = m_encodedPath;
+    if (!m_file.isValid() || m_opened.hasExpired(ReopenAfterMs) || !isStillAt(encoded)) {
         m_file.reset(::open(encoded.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
         struct stat status {};
         if (!m_file.isValid() || ::fstat(m_file.get(), &status) != 0) {
@@ -35,6 +48,9 @@ int AppendOnlyFile::append(const QString& path, const QByteArray& entry) {
     if (!m_file.appendWhole(entry)) {
         return errno;
     }
-    m_idle.start();
+    m_lastEntry.start();
+    if (!m_idle.isActive()) {
+        m_idle.start(ReopenAfterMs);
+    }
     return 0;
 }

@@ -29,9 +29,11 @@ private:
     bool isStillAt(const QByteArray& path) const;
 
     QString m_path;
+    QByteArray m_encodedPath;
     FileDescriptor m_file;
     dev_t m_device = 0;
     ino_t m_inode = 0;
     QElapsedTimer m_opened;
+    QElapsedTimer m_lastEntry;
     QTimer m_idle;
 };

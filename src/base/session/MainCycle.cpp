@@ -22,6 +22,8 @@
 
 #include <QCoreApplication>
 
+#include <bit>
+
 namespace {
 
 void letEventsRun() {
@@ -74,7 +76,17 @@ void MainCycle::pollTriggerKeys() {
     }
 }
 
+const QString& MainCycle::numberText(double value) {
+    // The display and the transfer both write the value; the locale's conversion is among the
+    // dearer steps of a value's way. Kept for one tick only.
+    if (!m_numberText || std::bit_cast<quint64>(m_numberText->first) != std::bit_cast<quint64>(value)) {
+        m_numberText = {value, LocaleFormats::numberText(value)};
+    }
+    return m_numberText->second;
+}
+
 void MainCycle::runTick() {
+    m_numberText.reset();
     pollTriggerKeys();
     letEventsRun();
     if (m_ended) {
@@ -147,7 +159,7 @@ Reading MainCycle::readAndShow() {
         PublishedValues& published = m_state.published();
         published.sign = m_view.signText();
         published.unit = m_view.unitText();
-        published.value = LocaleFormats::numberText(reading.value).remove(u' ');
+        published.value = QString(numberText(reading.value)).remove(u' ');
     }
     return reading;
 }
@@ -202,7 +214,7 @@ void MainCycle::transfer(const Reading& reading, FlowMeter::Change change) {
     published.outputText = outputText;
     published.sign = m_view.signText();
     published.unit = reading.unit;
-    published.value = LocaleFormats::numberText(reading.value);
+    published.value = numberText(reading.value);
     m_status.setText({});
     if (!m_settings.target.is(TargetKind::DbusCommand)) {
         m_view.setInfoText(MainView::InfoPanel::Target, m_settings.target.text());

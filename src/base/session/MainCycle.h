@@ -12,6 +12,9 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+#include <utility>
+
 class ConnectionControl;
 class CycleTimer;
 class Delivery;
@@ -78,6 +81,7 @@ private:
     void runTick();
     void pollTriggerKeys();
     Reading readAndShow();
+    const QString& numberText(double value);
     void applyEndCheck();
     bool applyDecision();
     FlowMeter::Change flowDisplay(double value, bool firstOfRun);
@@ -106,6 +110,7 @@ private:
     QElapsedTimer m_clock;
     FlowMeter m_flow;
     QString m_reportedTargetProblem;
+    std::optional<std::pair<double, QString>> m_numberText;
     bool m_rememberedMinimized = false;
     QString m_rememberedCaption;
 };

@@ -53,8 +53,9 @@ QString ProgramDirectory::path() {
 
 QString ProgramDirectory::file(const QString& name) {
     // The directory is absolute and clean: joining the names is all QDir::filePath would do, and
-    // a QDir costs more than the join (the log of transfers asks for every value).
-    if (QDir::isAbsolutePath(name)) {
+    // a QDir costs more than the join (the log of transfers asks for every value). A name from
+    // the root on stands for itself.
+    if (name.startsWith(u'/')) {
         return name;
     }
     const QString& directory = current();

@@ -111,6 +111,12 @@ void wait(int milliseconds) {
     loop.exec();
 }
 
+// Starts the simulator serving TCP/IP on loopback; the port it took, 0 when it did not start.
+quint16 startOnLoopback(QProcess& device, const QString& simulator, const QStringList& mode) {
+    device.start(simulator, QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + mode);
+    return BenchProgram::simulatorPort(device);
+}
+
 // How the device is connected: TCP/IP on the loopback interface, or a serial line (the
 // simulator's pseudo-terminal) at 38 400 baud.
 enum class Link { Tcp, Serial };
@@ -131,8 +137,7 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
             return;
         }
     } else {
-        device.start(simulator, QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + mode);
-        const quint16 port = BenchProgram::simulatorPort(device);
+        const quint16 port = startOnLoopback(device, simulator, mode);
         if (port == 0) {
             std::fprintf(stderr, "the simulator did not start\n");
             return;
@@ -212,8 +217,7 @@ void measureSocat(const QString& simulator, const QStringList& mode, int seconds
         return;
     }
     QProcess device;
-    device.start(simulator, QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + mode);
-    const quint16 port = BenchProgram::simulatorPort(device);
+    const quint16 port = startOnLoopback(device, simulator, mode);
     QTemporaryDir dir;
     QProcess socat;
     socat.start(QStringLiteral("socat"),

@@ -8,7 +8,6 @@
 
 AppendOnlyFile::AppendOnlyFile() {
     m_idle.setSingleShot(true);
-    m_idle.setInterval(ReopenAfterMs);
     // Started with the first entry after a pause rather than again with every entry: the
     // entries of a streaming device would restart it a hundred times a second.
     QObject::connect(&m_idle, &QTimer::timeout, &m_idle, [this] {

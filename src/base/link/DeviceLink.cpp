@@ -37,7 +37,7 @@ void DeviceLink::holdArrivals() {
         m_readNotifiersOf = descriptor;
     }
     for (const QPointer<QSocketNotifier>& notifier : m_readNotifiers) {
-        if (notifier->isEnabled() && notifier->socket() == descriptor) {
+        if (notifier->isEnabled()) {
             notifier->setEnabled(false);
             m_held.push_back(notifier);
         }

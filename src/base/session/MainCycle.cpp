@@ -78,7 +78,7 @@ void MainCycle::pollTriggerKeys() {
 
 const QString& MainCycle::numberText(double value) {
     // The display and the transfer both write the value; the locale's conversion is among the
-    // dearer steps of a value's way. Kept for one tick only.
+    // dearer steps of a value's way, and the locale stays as the program started.
     if (!m_numberText || std::bit_cast<quint64>(m_numberText->first) != std::bit_cast<quint64>(value)) {
         m_numberText = {value, LocaleFormats::numberText(value)};
     }
@@ -86,7 +86,6 @@ const QString& MainCycle::numberText(double value) {
 }
 
 void MainCycle::runTick() {
-    m_numberText.reset();
     pollTriggerKeys();
     letEventsRun();
     if (m_ended) {

@@ -76,46 +76,62 @@ namespace {
 
 // The magnitude rounded half away from zero to the decimals, from the decimal digits the value
 // shows with 15 significant digits rather than its binary approximation: 2.675 becomes 2.68 as
-// anyone reading the display expects. Digits in the C locale.
-QString roundedMagnitude(double magnitude, int decimals) {
+// anyone reading the display expects. Digits in the C locale, "iii.ddd". Every delivered value
+// passes here, so the digits are worked on as bytes.
+std::string roundedMagnitude(double magnitude, int decimals) {
     // d.ddddddddddddddde[+-]xx: 16 significant digits.
     const QString scientific = QString::number(magnitude, 'e', 15);
-    QString digits = scientific.left(1) + scientific.mid(2, 15);
-    int exponent = scientific.mid(scientific.indexOf(u'e') + 1).toInt();
-    const auto incrementFrom = [](QString& d, qsizetype index) {
-        for (qsizetype i = index; i >= 0; --i) {
-            if (d[i] != u'9') {
-                d[i] = QChar(d[i].unicode() + 1);
+    const qsizetype e = scientific.indexOf(u'e');
+    std::string digits;
+    digits.reserve(32);
+    digits += static_cast<char>(scientific.at(0).unicode());
+    for (qsizetype i = 2; i < e; ++i) {
+        digits += static_cast<char>(scientific.at(i).unicode());
+    }
+    int exponent = 0;
+    for (qsizetype i = e + 2; i < scientific.size(); ++i) {
+        exponent = exponent * 10 + (scientific.at(i).unicode() - u'0');
+    }
+    if (scientific.at(e + 1) == u'-') {
+        exponent = -exponent;
+    }
+    // Adds one at index; true when the digits gained a leading one.
+    const auto incrementFrom = [](std::string& d, std::size_t index) {
+        for (std::size_t i = index + 1; i-- > 0;) {
+            if (d[i] != '9') {
+                ++d[i];
                 return false;
             }
-            d[i] = u'0';
+            d[i] = '0';
         }
-        d.prepend(u'1');
+        d.insert(d.begin(), '1');
         return true;
     };
     // Drop the 16th digit so 15 remain, rounded.
-    const bool roundUp16 = digits.at(15).unicode() >= u'5';
-    digits.truncate(15);
+    const bool roundUp16 = digits.at(15) >= '5';
+    digits.resize(15);
     if (roundUp16 && incrementFrom(digits, digits.size() - 1)) {
         ++exponent;
-        digits.chop(1);
+        digits.pop_back();
     }
     // Integer digits are those up to the exponent; pad with zeros as needed.
-    qsizetype integerCount = exponent + 1;
-    if (integerCount <= 0) {
-        digits.prepend(QString(-integerCount + 1, u'0'));
-        integerCount = 1;
+    std::size_t integerCount = 1;
+    if (exponent < 0) {
+        digits.insert(0, static_cast<std::size_t>(-exponent), '0');
+    } else {
+        integerCount = static_cast<std::size_t>(exponent) + 1;
     }
-    const qsizetype needed = integerCount + decimals + 1;
-    if (digits.size() < needed) {
-        digits.append(QString(needed - digits.size(), u'0'));
+    const std::size_t kept = integerCount + static_cast<std::size_t>(decimals);
+    if (digits.size() < kept + 1) {
+        digits.resize(kept + 1, '0');
     }
-    const bool roundUp = digits.at(integerCount + decimals).unicode() >= u'5';
-    digits.truncate(integerCount + decimals);
-    if (roundUp && incrementFrom(digits, digits.size() - 1)) {
+    const bool roundUp = digits.at(kept) >= '5';
+    digits.resize(kept);
+    if (roundUp && incrementFrom(digits, kept - 1)) {
         ++integerCount;
     }
-    return digits.left(integerCount) + u'.' + digits.mid(integerCount);
+    digits.insert(integerCount, 1, '.');
+    return digits;
 }
 
 } // namespace
@@ -126,21 +142,22 @@ QString formatWithMask(double value, const QString& mask, const QLocale& locale)
     if (!std::isfinite(value)) {
         return locale.toString(value);
     }
-    const QString rounded = roundedMagnitude(std::fabs(value), decimals);
+    const std::string rounded = roundedMagnitude(std::fabs(value), decimals);
     // The locale's own digits, decimal separator and minus sign; a value that rounds to zero
     // shows no minus sign. A zero digit of one code unit is followed by the other nine.
     const QString zeroDigit = locale.zeroDigit();
     QString text;
+    text.reserve(static_cast<qsizetype>(rounded.size()) + 2);
     bool zero = true;
-    for (const QChar c : rounded) {
-        if (c == u'.') {
+    for (const char c : rounded) {
+        if (c == '.') {
             if (decimals > 0) {
                 text += locale.decimalPoint();
             }
             continue;
         }
-        zero = zero && c == u'0';
-        const int digit = c.digitValue();
+        zero = zero && c == '0';
+        const int digit = c - '0';
         if (zeroDigit.size() == 1) {
             text += QChar(zeroDigit.front().unicode() + digit);
         } else {

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -63,8 +64,8 @@ bool RecordReader::waitForRecord(DeviceLink& link) {
     // timer and an abort each end a batch. A nested event loop would cost a wake-up of its own
     // to quit, for every record.
     const QScopedValueRollback waiting(m_waiting, true);
-    QTimer timer;
-    timer.setSingleShot(true);
+    // Made only when the record is not there yet: a streaming device usually has it waiting.
+    std::optional<QTimer> timer;
     while (true) {
         // The settings are read afresh: a window may change them while events run.
         const int length = m_settings.recordLength.valueOr(0);
@@ -78,8 +79,11 @@ bool RecordReader::waitForRecord(DeviceLink& link) {
             m_tail = length > 1 ? buffer.right(length - 1) : QByteArray();
             return false;
         }
-        if (!timer.isActive()) {
-            timer.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+        if (!timer) {
+            timer.emplace().setSingleShot(true);
+        }
+        if (!timer->isActive()) {
+            timer->start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
         }
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }

@@ -5,10 +5,13 @@
 // socat copying the same stream into a file: what receiving it costs. The program runs as it
 // does for a user, `kelvane --headless` in a program directory of its own, and the simulator as
 // another process (PostgreSQL as its own server), so only Kelvane's own time is counted, read
-// from /proc. Each line also says how many of the records sent while it ran were taken: the cycle
-// must take at least every second one. Arguments: the seconds per target (default 20), and
-// optionally a word that the lines to run must contain ("SQLite").
+// from /proc. Kelvane runs with a private D-Bus session bus, as on a desktop, where it publishes
+// every value; the text file is also measured without one. Each line also says how many of the
+// records sent while it ran were taken: the cycle must take at least every second one.
+// Arguments: the seconds per target (default 20), and optionally a word that the lines to run
+// must contain ("SQLite").
 
+#include "BenchProcesses.h"
 #include "BenchProgram.h"
 
 #ifdef KELVANE_BENCH_POSTGRES
@@ -121,8 +124,13 @@ quint16 startOnLoopback(QProcess& device, const QString& simulator, const QStrin
 // simulator's pseudo-terminal) at 38 400 baud.
 enum class Link { Tcp, Serial };
 
+// The private session bus's address; empty when dbus-daemon did not start.
+QString sessionBus;
+
+enum class Bus { Session, None };
+
 void measure(const QString& simulator, const QStringList& mode, const char* label, const Target& target,
-             int seconds, Link link = Link::Tcp) {
+             int seconds, Link link = Link::Tcp, Bus bus = Bus::Session) {
     if (!QString::fromLatin1(label).contains(onlyMatching)) {
         return;
     }
@@ -162,6 +170,10 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
     environment.insert(QStringLiteral("KELVANE_HOME"), dir.path());
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    if (bus == Bus::Session && !sessionBus.isEmpty()) {
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus);
+    }
     kelvane.setProcessEnvironment(environment);
     kelvane.setStandardOutputFile(QProcess::nullDevice());
     kelvane.setStandardErrorFile(qEnvironmentVariableIsSet("BENCH_VERBOSE") ? QString()
@@ -252,6 +264,12 @@ int main(int argc, char** argv) {
     onlyMatching = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QString simulator =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../kelvane-devsim"));
+    const Announcer bus(
+        QStringLiteral("dbus-daemon"),
+        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
+        QStringLiteral("^(\\S+)\\n"));
+    sessionBus = bus.value();
+    std::printf("session bus: %s\n", sessionBus.isEmpty() ? "none (dbus-daemon missing)" : "private");
     const QStringList silent{QStringLiteral("--mode"), QStringLiteral("demand")};
     const QStringList lineRate{QStringLiteral("--mode"), QStringLiteral("interval"),
                                QStringLiteral("--interval"), QStringLiteral("6")};
@@ -267,6 +285,7 @@ int main(int argc, char** argv) {
                       }};
     measure(simulator, silent, "online, device silent", text, seconds);
     measure(simulator, lineRate, "streaming into a text file", text, seconds);
+    measure(simulator, lineRate, "text file, no session bus", text, seconds, Link::Tcp, Bus::None);
     measureSocat(simulator, lineRate, seconds);
     measure(simulator, lineRate, "serial line into a text file", text, seconds, Link::Serial);
     measure(

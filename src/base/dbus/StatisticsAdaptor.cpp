@@ -6,10 +6,18 @@
 
 #include <cmath>
 
+namespace {
+
+constexpr int AnnouncementIntervalMs = 250;
+
+} // namespace
+
 StatisticsAdaptor::StatisticsAdaptor(ValuePublisher& publisher, ValueSeries& series)
     : QDBusAbstractAdaptor(&publisher), m_publisher(publisher), m_series(series) {
+    m_pending.setSingleShot(true);
+    connect(&m_pending, &QTimer::timeout, this, &StatisticsAdaptor::announceNow);
     connect(&m_series, &ValueSeries::statisticsChanged, this, &StatisticsAdaptor::announceChanges);
-    announceChanges();
+    announceNow();
 }
 
 qlonglong StatisticsAdaptor::count() const {
@@ -41,10 +49,24 @@ void StatisticsAdaptor::Reset() {
 }
 
 void StatisticsAdaptor::announceChanges() {
+    if (m_pending.isActive()) {
+        return;
+    }
+    const qint64 since =
+        m_sinceAnnouncement.isValid() ? m_sinceAnnouncement.elapsed() : AnnouncementIntervalMs;
+    if (since >= AnnouncementIntervalMs) {
+        announceNow();
+    } else {
+        m_pending.start(static_cast<int>(AnnouncementIntervalMs - since));
+    }
+}
+
+void StatisticsAdaptor::announceNow() {
     // Without the bus there is nobody to tell; the first announcement on it names every figure.
     if (!m_publisher.isOffered()) {
         return;
     }
+    m_sinceAnnouncement.start();
     const QVariantMap current{
         {QStringLiteral("Count"), count()},
         {QStringLiteral("Mean"), mean()},

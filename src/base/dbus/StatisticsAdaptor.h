@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDBusAbstractAdaptor>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QVariantMap>
 
 class ValuePublisher;
@@ -8,7 +10,10 @@ class ValueSeries;
 
 // The interface org.kelvane.Statistics on the object of the published values: the statistics of
 // the values taken, as read-only properties announced with PropertiesChanged, and a reset. An
-// undefined figure (the mean of no value) is NaN.
+// undefined figure (the mean of no value) is NaN. The figures change with every value taken, so
+// a streaming device would have them announced a hundred times a second, each a message through
+// the bus daemon whether anyone listens or not: changes are announced at most four times a
+// second, the last one always.
 class StatisticsAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kelvane.Statistics")
@@ -34,8 +39,11 @@ public Q_SLOTS:
 
 private:
     void announceChanges();
+    void announceNow();
 
     ValuePublisher& m_publisher;
     ValueSeries& m_series;
     QVariantMap m_announced;
+    QElapsedTimer m_sinceAnnouncement;
+    QTimer m_pending;
 };

@@ -7,9 +7,8 @@
 #include "base/dbus/ValuePublisher.h"
 #include "base/texts/LocaleFormats.h"
 #include "support/DeviceSimulator.h"
+#include "support/HeadlessProgram.h"
 #include "support/PrivateBus.h"
-#include "support/ProcessRunner.h"
-#include "support/ProgramFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 
@@ -20,6 +19,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -290,15 +290,13 @@ void tst_Dbus::programOnTheBus() {
     ProgramFolder folder;
     DeviceSimulator simulator;
     QVERIFY(simulator.start(QStringList{"--interval", "100"} + device));
-    folder.writeConfiguration("standard.cfg", "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
-                                                  QByteArray::number(simulator.port()) +
-                                                  "\n[Anwendung]\nFormat={Messwert} {Einheit}\n" + target);
+    folder.writeConfiguration("standard.cfg", simulator.portSettings() +
+                                                  "[Anwendung]\nFormat={Messwert} {Einheit}\n" + target);
     // The monitor watches the name before the program takes it.
     Monitor monitor(Program);
     QTRY_VERIFY_WITH_TIMEOUT(monitor.output().contains("Monitoring"), WaitMs);
-    ProcessRunner kelvane(QStringLiteral("kelvane"));
-    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
-    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    HeadlessProgram kelvane(folder);
+    QVERIFY(kelvane.start());
     QTRY_VERIFY2_WITH_TIMEOUT(
         monitor.changes().value(0).endsWith(QString::fromLatin1(
             field + " g  \\r\\n'>, 'DDESTRING': <'" + text +
@@ -329,15 +327,14 @@ void tst_Dbus::timedFlowOverTwoRuns() {
     const QDateTime start = QDateTime::currentDateTime().addSecs(-3600);
     folder.writeConfiguration(
         "standard.cfg",
-        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
-            "\n[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\nFormat={Messwert};{Einheit}\n"
+        simulator.portSettings() +
+            "[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\nFormat={Messwert};{Einheit}\n"
             "[anzeige]\nanzeigemodus=2\n[Mode]\nmodus=TIMER\nactiv=1\nint_modus=1\nanz_mess=2\n"
             "d_start=" +
             LocaleFormats::dateText(start.date()).toUtf8() +
             "\nt_start=" + LocaleFormats::timeText(start.time()).toUtf8() + "\n");
-    ProcessRunner kelvane(QStringLiteral("kelvane"));
-    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
-    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    HeadlessProgram kelvane(folder);
+    QVERIFY(kelvane.start());
     const auto lines = [&folder] {
         return QString::fromLatin1(TestFiles::read(folder.file("values.txt")))
             .split(u"\r\n"_s, Qt::SkipEmptyParts);
@@ -362,15 +359,13 @@ void tst_Dbus::statisticsOfARamp() {
     ProgramFolder folder;
     DeviceSimulator simulator;
     QVERIFY(simulator.start({"--interval", "100", "--ramp", "1:100:0.5", "--count", "20", "--verbose"}));
-    folder.writeConfiguration("standard.cfg", "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
-                                                  QByteArray::number(simulator.port()) +
-                                                  "\n[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\n"
+    folder.writeConfiguration("standard.cfg", simulator.portSettings() +
+                                                  "[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\n"
                                                   "Format={Messwert}\n[Filter]\nOTG=8\n");
     Monitor monitor(Program);
     QTRY_VERIFY_WITH_TIMEOUT(monitor.output().contains("Monitoring"), WaitMs);
-    ProcessRunner kelvane(QStringLiteral("kelvane"));
-    kelvane.setEnvironmentValue(QStringLiteral("KELVANE_HOME"), folder.path());
-    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    HeadlessProgram kelvane(folder);
+    QVERIFY(kelvane.start());
     const auto statistics = [] {
         const QByteArray all =
             call(Program, "org.freedesktop.DBus.Properties.GetAll", {"org.kelvane.Statistics"}).output;
@@ -393,15 +388,10 @@ void tst_Dbus::statisticsOfARamp() {
         sent << match.captured(1).toDouble();
     }
     QCOMPARE(sent.size(), 20);
-    double sum = 0.0;
-    for (const double value : sent) {
-        sum += value;
-    }
-    const double mean = sum / 20;
-    double squares = 0.0;
-    for (const double value : sent) {
-        squares += (value - mean) * (value - mean);
-    }
+    const double mean = std::accumulate(sent.cbegin(), sent.cend(), 0.0) / 20;
+    const double squares = std::accumulate(sent.cbegin(), sent.cend(), 0.0, [mean](double sum, double v) {
+        return sum + (v - mean) * (v - mean);
+    });
     const QMap<QString, double> figures = statistics();
     QCOMPARE(figures.value("Mean"), mean);
     QCOMPARE(figures.value("StdDev"), std::sqrt(squares / 19));

@@ -91,10 +91,8 @@ struct Run {
                               u"--count"_s, QString::number(count)})) {
             return false;
         }
-        folder.writeConfiguration(u"standard.cfg"_s,
-                                  "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
-                                      QByteArray::number(simulator.port()) + "\n[Anwendung]\n" +
-                                      target.settings + "Format={Messwert}{TAB}\n");
+        folder.writeConfiguration(u"standard.cfg"_s, simulator.portSettings() + "[Anwendung]\n" +
+                                                         target.settings + "Format={Messwert}{TAB}\n");
         return kelvane.start();
     }
 };

@@ -231,13 +231,12 @@ void tst_Headless::delivers() {
     QVERIFY(!serial ||
             (simulator.process().waitForOutput("pty: ") &&
              TestFiles::write(folder.file("kelvane.ini"), "[ports]\nCOM7=" + QFile::encodeName(link))));
-    folder.writeConfiguration(QStringLiteral("standard.cfg"),
-                              (serial ? QByteArray("[Port settings]\nportnum=7\n")
-                                      : "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
-                                            QByteArray::number(simulator.port()) + "\n") +
-                                  "[Anwendung]\n" + target + "Format={Messwert}{TAB}{Einheit}{TAB}\n");
+    folder.writeConfiguration(
+        QStringLiteral("standard.cfg"),
+        (serial ? QByteArray("[Port settings]\nportnum=7\n") : simulator.portSettings()) + "[Anwendung]\n" +
+            target + "Format={Messwert}{TAB}{Einheit}{TAB}\n");
     Kelvane kelvane(folder);
-    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QVERIFY(kelvane.start());
     QTRY_VERIFY_WITH_TIMEOUT(run(readBack).size() >= 4, 15000);
     QVERIFY(kelvane.signalAndWait(SIGTERM) && kelvane.exitCode() == 0);
     const QByteArray status = kelvane.standardError();
@@ -321,12 +320,10 @@ void tst_Headless::linkComesBack() {
                                  (reconnect ? "\n" : "\n[link]\nreconnect=0\n")));
     folder.writeConfiguration(
         QStringLiteral("standard.cfg"),
-        (serial ? QByteArray("[Port settings]\nportnum=7\n")
-                : "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" +
-                      QByteArray::number(simulator.port()) + "\n") +
+        (serial ? QByteArray("[Port settings]\nportnum=7\n") : simulator.portSettings()) +
             "[Anwendung]\nAnwendung=Text-Datei\nTextFile=values.txt\nFormat={Messwert}\n");
     Kelvane kelvane(folder);
-    QVERIFY(kelvane.start({QStringLiteral("--headless")}));
+    QVERIFY(kelvane.start());
     const auto lines = [&folder] {
         return TestFiles::read(folder.file(QStringLiteral("values.txt"))).count('\n');
     };

@@ -269,10 +269,9 @@ void tst_PortalShortcuts::ownTypingDoesNotCount() {
 void tst_PortalShortcuts::headlessHotkeyPressesAButton() {
     DeviceSimulator simulator;
     QVERIFY(simulator.start({u"--interval"_s, u"100"_s}));
-    m_folder->writeConfiguration(
-        u"standard.cfg"_s,
-        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
-            "\n[Mode]\nmodus=HOTKEY\n[Hotkeys]\nkey0=F9,,,\nkey6=F10,,,\n");
+    m_folder->writeConfiguration(u"standard.cfg"_s,
+                                 simulator.portSettings() +
+                                     "[Mode]\nmodus=HOTKEY\n[Hotkeys]\nkey0=F9,,,\nkey6=F10,,,\n");
     HeadlessProgram kelvane(*m_folder);
     kelvane.setEnvironmentValue(u"WAYLAND_DISPLAY"_s, u"/nonexistent/kelvane-test-no-compositor"_s);
     QVERIFY(kelvane.start());
@@ -305,8 +304,8 @@ void tst_PortalShortcuts::headlessHotkeyTypesAValue() {
     QVERIFY(simulator.start({u"--interval"_s, u"100"_s, u"--ramp"_s, u"7:7:0"_s}));
     m_folder->writeConfiguration(
         u"standard.cfg"_s,
-        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
-            "\n[Mode]\nmodus=HOTKEY\n[Hotkeys]\nkey0=F9,,,\n[Anwendung]\nAnwendung=*free*\nFormat={Messwert}"
+        simulator.portSettings() +
+            "[Mode]\nmodus=HOTKEY\n[Hotkeys]\nkey0=F9,,,\n[Anwendung]\nAnwendung=*free*\nFormat={Messwert}"
             "\n");
     HeadlessProgram kelvane(*m_folder);
     kelvane.setEnvironmentValue(u"WAYLAND_DISPLAY"_s, u"/nonexistent/kelvane-test-no-compositor"_s);

@@ -237,11 +237,9 @@ void tst_Wayland::deliversRecordsToTheTargetWindow() {
     DeviceSimulator simulator;
     QVERIFY(simulator.start({u"--interval"_s, u"200"_s, u"--ramp"_s, u"10:90:0.25"_s}));
     ProgramFolder folder;
-    folder.writeConfiguration(
-        u"standard.cfg"_s,
-        "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(simulator.port()) +
-            "\n[Anwendung]\nAnwendung=Target Terminal\nFormat=" + before.toUtf8() + "{Messwert}" +
-            between.toUtf8() + "{Einheit}{ENTER}\n");
+    folder.writeConfiguration(u"standard.cfg"_s,
+                              simulator.portSettings() + "[Anwendung]\nAnwendung=Target Terminal\nFormat=" +
+                                  before.toUtf8() + "{Messwert}" + between.toUtf8() + "{Einheit}{ENTER}\n");
     // A copy of the program in the folder, so that no folder of the build needs to be open to the user.
     QVERIFY(QFile::copy(TestFiles::binaryDir() + u"/kelvane"_s, folder.file(u"kelvane"_s)));
     QVERIFY(::chown(QFile::encodeName(folder.path()).constData(), m_sway->uid(), m_sway->gid()) == 0);

@@ -28,3 +28,7 @@ bool DeviceSimulator::start(const QStringList& arguments, quint16 port) {
 void DeviceSimulator::stop() {
     m_process.signalAndWait(SIGTERM);
 }
+
+QByteArray DeviceSimulator::portSettings() const {
+    return "[Port settings]\nportnum=TCP/IP\ntcpip=127.0.0.1\ntcpport=" + QByteArray::number(m_port) + '\n';
+}

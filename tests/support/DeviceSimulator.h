@@ -11,6 +11,8 @@ public:
     bool start(const QStringList& arguments, quint16 port = 0);
     void stop();
     quint16 port() const { return m_port; }
+    // The configuration keys that name this simulator as the device.
+    QByteArray portSettings() const;
     ProcessRunner& process() { return m_process; }
 
 private:

@@ -234,12 +234,7 @@ private Q_SLOTS:
         const QStringList after = dump(path);
         QVERIFY2(!after.isEmpty(), qPrintable(m_error));
         QCOMPARE(linesOf(after, Sheet + u'!').contains(u"B2|int|7"_s), dropped);
-        ZipPackage package;
-        QCOMPARE(package.open(TestFiles::read(path)), ZipPackage::Status::Ok);
-        const auto part = [&package](const char* name) {
-            const auto index = package.find(QLatin1StringView(name));
-            return index ? package.read(*index).value_or(QByteArray()) : QByteArray();
-        };
+        const auto part = [&path](const char* name) { return partOf(path, QString::fromLatin1(name)); };
         QCOMPARE(part("xl/calcChain.xml").isEmpty(), dropped);
         QCOMPARE(part("xl/_rels/workbook.xml.rels").contains("calcChain"), !dropped);
         QCOMPARE(part("[Content_Types].xml").contains("calcChain"), !dropped);
@@ -493,13 +488,12 @@ private Q_SLOTS:
 
     void splicedAppend() {
         QFETCH(QByteArray, xml);
-        QFETCH(bool, cuttable);
         WorksheetXml sheet;
         QVERIFY(sheet.load(xml, {}));
         std::optional<WorksheetXml::Cuts> cuts;
         const QByteArray saved = sheet.save(&cuts);
         QCOMPARE(saved, sheet.save());
-        QCOMPARE(cuts.has_value(), cuttable);
+        QTEST(cuts.has_value(), "cuttable");
         const auto append = [](WorksheetXml& target) {
             const int row = target.firstEmptyRow();
             target.setNumber(row, 1, 2.5);

@@ -395,7 +395,6 @@ private Q_SLOTS:
     void databaseFileKept() {
         QFETCH(QString, between);
         Bench b(QStringLiteral("Access-Datenbank"), QStringLiteral("lab.db"));
-        b.settings.databaseTable = QStringLiteral("w");
         const QString lab = b.folder.file(QStringLiteral("lab.db"));
         const QString other = b.folder.file(QStringLiteral("other.db"));
         sqlite(lab, QStringLiteral("CREATE TABLE w (value);"));
@@ -464,7 +463,6 @@ private Q_SLOTS:
                     "SELECT 'ok';"))
                 .endsWith(u"ok"));
         Bench b(QStringLiteral("Access-Datenbank"), cluster.url());
-        b.settings.databaseTable = QStringLiteral("w");
         const QString rows =
             QStringLiteral("SELECT string_agg(value, ' ' ORDER BY value), count(DISTINCT backend) FROM w;");
         QVERIFY(b.deliverAll({u"1{TAB}"_s, u"2{TAB}"_s, u"3{TAB}"_s}));

@@ -467,7 +467,6 @@ private Q_SLOTS:
     }
     void pressNumber() {
         QFETCH(int, number);
-        QFETCH(QByteArray, wire);
         QFETCH(QString, effect);
         Bench b;
         QVERIFY(
@@ -478,7 +477,7 @@ private Q_SLOTS:
         b.session.state().requestTransfer();
         b.session.buttons().pressNumber(number);
         QTest::qWait(300);
-        QCOMPARE(b.heard, wire);
+        QTEST(b.heard, "wire");
         QCOMPARE(
             bits({b.session.state().isTransferPending(), b.view.hides > 0, b.session.connection().isOnline(),
                   b.session.controller().hasEnded(), b.connections > 1}),
@@ -679,7 +678,6 @@ private Q_SLOTS:
         QFETCH(QString, argument);
         QFETCH(QString, loaded);
         QFETCH(QString, language);
-        QFETCH(QString, limit);
         Bench b;
         b.write(u"job.cfg"_s, Shown + Hotkey + "[Filter]\nOTG=2\n");
         b.write(u"standard.cfg"_s, Shown + Hotkey + "[Filter]\nOTG=1\n");
@@ -692,7 +690,7 @@ private Q_SLOTS:
             IniFile::write(b.folder.file(u"language.ini"_s), u"SPRACHE"_s, u"aktuell"_s, language);
         };
         b.session.controller().chooseLanguage();
-        QCOMPARE(b.session.settings().upperLimit.text(), limit);
+        QTEST(b.session.settings().upperLimit.text(), "limit");
         QCOMPARE(b.session.controller().hasEnded(), language.isEmpty());
         QCOMPARE(b.view.menus.value(MainView::Menu::File),
                  IniFile::read(LanguageFile, language.isEmpty() ? u"ENGLISH"_s : language,
@@ -712,11 +710,10 @@ private Q_SLOTS:
     void filesEqual() {
         QFETCH(QByteArray, first);
         QFETCH(QByteArray, second);
-        QFETCH(bool, equal);
         const QTemporaryDir dir;
         const QString a = dir.filePath(u"a.cfg"_s), b = dir.filePath(u"b.cfg"_s);
         QVERIFY(TestFiles::write(a, first) && TestFiles::write(b, second));
-        QCOMPARE(ProgramController::filesEqual(a, b), equal);
+        QTEST(ProgramController::filesEqual(a, b), "equal");
         // A file that cannot be read equals nothing, not even an empty file.
         QVERIFY(!ProgramController::filesEqual(a, dir.filePath(u"none.cfg"_s)));
     }

@@ -113,9 +113,9 @@ private Q_SLOTS:
         QTest::newRow("missing row between") << "ws['A1'] = 'a'; ws['A3'] = 'c'" << L{"x", "y"} << "C" << 2
                                              << L{"A1|str|a", "A2|str|x", "B2|str|y", "A3|str|c"} << "A1:B3";
         QTest::newRow("empty sheet") << "" << L{"1"} << "C" << 1 << L{"A1|int|1"} << "A1";
-        QTest::newRow("empty fields keep their columns")
-            << "ws['A1'] = 'a'" << L{"", "kg", "", "5", ""} << "C" << 2 << a + L{"B2|str|kg", "D2|int|5"}
-            << "A1:D2";
+        QTest::newRow("empty fields keep their columns, past Z")
+            << "ws['A1'] = 'a'" << L{"", "kg", "", "5"} + L(23, QString()) + L{"z", ""} << "C" << 2
+            << a + L{"B2|str|kg", "D2|int|5", "AB2|str|z"} << "A1:AB2";
         QTest::newRow("numbers in C") << "ws['A1'] = 'a'" << L{"12,5", "0.1", "1E20"} << "C" << 2
                                       << a + L{"A2|str|12,5", "B2|float|0.1", "C2|float|1e+20"} << "A1:C2";
         QTest::newRow("numbers in German")

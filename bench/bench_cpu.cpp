@@ -129,8 +129,14 @@ QString sessionBus;
 
 enum class Bus { Session, None };
 
+// The private Xvfb's display number; empty when it did not start.
+QString xDisplay;
+
+enum class Session { Headless, Window };
+
 void measure(const QString& simulator, const QStringList& mode, const char* label, const Target& target,
-             int seconds, Link link = Link::Tcp, Bus bus = Bus::Session) {
+             int seconds, Link link = Link::Tcp, Bus bus = Bus::Session,
+             Session session = Session::Headless) {
     if (!QString::fromLatin1(label).contains(onlyMatching)) {
         return;
     }
@@ -170,6 +176,14 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
     environment.insert(QStringLiteral("KELVANE_HOME"), dir.path());
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (session == Session::Window) {
+        if (xDisplay.isEmpty()) {
+            std::printf("%-30s not measured: Xvfb did not start\n", label);
+            return;
+        }
+        environment.insert(QStringLiteral("DISPLAY"), u':' + xDisplay);
+    }
     environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     if (bus == Bus::Session && !sessionBus.isEmpty()) {
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus);
@@ -179,7 +193,7 @@ void measure(const QString& simulator, const QStringList& mode, const char* labe
     kelvane.setStandardErrorFile(qEnvironmentVariableIsSet("BENCH_VERBOSE") ? QString()
                                                                             : QProcess::nullDevice());
     kelvane.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../kelvane")),
-                  {QStringLiteral("--headless")});
+                  session == Session::Headless ? QStringList{QStringLiteral("--headless")} : QStringList{});
     if (!kelvane.waitForStarted(10000)) {
         std::printf("%-30s not measured: kelvane did not start\n", label);
         return;
@@ -270,6 +284,12 @@ int main(int argc, char** argv) {
         QStringLiteral("^(\\S+)\\n"));
     sessionBus = bus.value();
     std::printf("session bus: %s\n", sessionBus.isEmpty() ? "none (dbus-daemon missing)" : "private");
+    const Announcer server(QStringLiteral("Xvfb"),
+                           {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                            QStringLiteral("1280x1024x24")},
+                           QStringLiteral("^(\\d+)\\n"));
+    xDisplay = server.value();
     const QStringList silent{QStringLiteral("--mode"), QStringLiteral("demand")};
     const QStringList lineRate{QStringLiteral("--mode"), QStringLiteral("interval"),
                                QStringLiteral("--interval"), QStringLiteral("6")};
@@ -286,6 +306,8 @@ int main(int argc, char** argv) {
     measure(simulator, silent, "online, device silent", text, seconds);
     measure(simulator, lineRate, "streaming into a text file", text, seconds);
     measure(simulator, lineRate, "text file, no session bus", text, seconds, Link::Tcp, Bus::None);
+    measure(simulator, lineRate, "text file, window on Xvfb", text, seconds, Link::Tcp, Bus::Session,
+            Session::Window);
     measureSocat(simulator, lineRate, seconds);
     measure(simulator, lineRate, "serial line into a text file", text, seconds, Link::Serial);
     measure(

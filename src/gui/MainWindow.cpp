@@ -344,16 +344,26 @@ QString MainWindow::statusText() const {
     return m_statusPanel->text();
 }
 
-QLabel* MainWindow::infoPanel(InfoPanel panel) const {
-    return m_infoPanels[static_cast<std::size_t>(panel)];
-}
-
 void MainWindow::setInfoText(InfoPanel panel, const QString& text) {
-    infoPanel(panel)->setText(text);
+    // A tick may set a panel twice (the target's kind, then the file it writes to); the panels
+    // take the last texts when events next run, where they would be laid out and painted, so a
+    // panel that ends as it was is neither laid out nor painted again.
+    m_infoTexts[static_cast<std::size_t>(panel)] = text;
+    if (!m_infoTextsPosted) {
+        m_infoTextsPosted = true;
+        QMetaObject::invokeMethod(this, &MainWindow::showInfoTexts, Qt::QueuedConnection);
+    }
 }
 
 QString MainWindow::infoText(InfoPanel panel) const {
-    return infoPanel(panel)->text();
+    return m_infoTexts[static_cast<std::size_t>(panel)];
+}
+
+void MainWindow::showInfoTexts() {
+    m_infoTextsPosted = false;
+    for (std::size_t i = 0; i < m_infoPanels.size(); ++i) {
+        m_infoPanels[i]->setText(m_infoTexts[i]);
+    }
 }
 
 void MainWindow::setButtonCaption(MainButton which, const QString& caption) {

@@ -83,7 +83,8 @@ private:
     // Not modal: the cycle goes on, and the window stays until the program ends.
     void showTrend(ProgramSession& session);
     void showHelp();
-    QLabel* infoPanel(InfoPanel panel) const;
+    // Puts the info texts last set into their panels.
+    void showInfoTexts();
 
     ProgramSession* m_session = nullptr;
     QLabel* m_valueLabel = nullptr;
@@ -91,6 +92,8 @@ private:
     QLabel* m_unitLabel = nullptr;
     QLabel* m_statusPanel = nullptr;
     std::array<QLabel*, 3> m_infoPanels{};
+    std::array<QString, 3> m_infoTexts;
+    bool m_infoTextsPosted = false;
     std::array<QPushButton*, MainButtonCount> m_buttons{};
     std::array<QPushButton*, DeviceCommandButtonCount> m_commandButtons{};
     QHash<Menu, QAction*> m_actions;

@@ -208,6 +208,10 @@ struct Bench {
             {u"hidden"_s, {QString::number(window.isMinimized() || window.isHiddenInTray())}},
             {u"heard"_s, {QString::fromLatin1(heard)}},
             {u"value"_s, {window.valueText()}},
+            {u"panels"_s,
+             {part<QLabel>(&window, u"captionPanel"_s)->text(),
+              part<QLabel>(&window, u"targetPanel"_s)->text(),
+              part<QLabel>(&window, u"outputPanel"_s)->text()}},
             {u"received"_s, {QString::fromLatin1(session.connection().serialLink().received())}},
             {u"connections"_s, {QString::number(connections)}},
             {u"released"_s,
@@ -544,6 +548,10 @@ void tst_Windows::mainWindow_data() {
     row("device command", print, "commandButton3", L(), "heard=\x1bT\r\n");
     row("command without caption", print, "commandButton4", L(), "heard=");
     row("hide", print, "hideButton", L(), "hidden=1|online=1");
+    // The target panel shows the target's kind, then the file that took the value.
+    row("into a text file",
+        QByteArray("PRINT\n[Anwendung]\nAnwendung=Text-Datei\nTextFile=out.txt\nFormat={Messwert}"),
+        "!ST,GS,+   012.34 g  \r\n", L(), "panels=Status/out.txt/12.34");
     row("exit", print, "exitButton", L(), "interval=0");
     // The record layout window takes the device over (the start-up connects once, the window's Start
     // once more, as the window closed the link); Start forgets what came before. A record comes in pieces,

@@ -176,9 +176,12 @@ BatchOutcome insertRecords(const DatabaseConnection& connection, const QString& 
     }
     const QSqlRecord columns = columnsQuery.record();
     columnsQuery.finish();
-    if (!db.transaction()) {
+    const auto notBegun = [&] {
         return failed(db.lastError().text(),
                       problemOf(db.lastError(), connection, DeliveryProblem::Unreachable));
+    };
+    if (!db.transaction()) {
+        return notBegun();
     }
     QStringList columnNames;
     for (int k = 0; k < columns.count(); ++k) {
@@ -207,8 +210,7 @@ BatchOutcome insertRecords(const DatabaseConnection& connection, const QString& 
         // that the refused ones are left out (or the fields their columns refuse) and the others
         // go in.
         if (!db.transaction()) {
-            return failed(db.lastError().text(),
-                          problemOf(db.lastError(), connection, DeliveryProblem::Unreachable));
+            return notBegun();
         }
         for (qsizetype index = 0; index < records.size(); ++index) {
             const std::optional<QSqlError> refusal =

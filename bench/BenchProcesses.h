@@ -44,6 +44,23 @@ private:
     QString m_value;
 };
 
+// A private D-Bus session bus, announcing its address.
+inline Announcer privateSessionBus() {
+    return Announcer(
+        QStringLiteral("dbus-daemon"),
+        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
+        QStringLiteral("^(\\S+)\\n"));
+}
+
+// A private X server, announcing its display number.
+inline Announcer privateXvfb() {
+    return Announcer(QStringLiteral("Xvfb"),
+                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                      QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                      QStringLiteral("1280x1024x24")},
+                     QStringLiteral("^(\\d+)\\n"));
+}
+
 // The build's data files with the device's port, in a fresh program directory.
 inline bool makeProgramDirectory(const QString& folder, const QString& build, const QString& port) {
     for (const char* name : {"language.ini", "kelvane.ini"}) {
@@ -75,9 +92,7 @@ inline bool makeProgramDirectory(const QString& folder, const QString& build, co
 // program directory made for them, set in the environment for the processes started after.
 struct StreamingPeers {
     explicit StreamingPeers(const QString& build)
-        : bus(QStringLiteral("dbus-daemon"),
-              {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
-              QStringLiteral("^(\\S+)\\n")),
+        : bus(privateSessionBus()),
           device(QDir(build).filePath(QStringLiteral("kelvane-devsim")),
                  {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--mode"),
                   QStringLiteral("interval"), QStringLiteral("--interval"), QStringLiteral("6")},

@@ -278,17 +278,10 @@ int main(int argc, char** argv) {
     onlyMatching = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QString simulator =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../kelvane-devsim"));
-    const Announcer bus(
-        QStringLiteral("dbus-daemon"),
-        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
-        QStringLiteral("^(\\S+)\\n"));
+    const Announcer bus = privateSessionBus();
     sessionBus = bus.value();
     std::printf("session bus: %s\n", sessionBus.isEmpty() ? "none (dbus-daemon missing)" : "private");
-    const Announcer server(QStringLiteral("Xvfb"),
-                           {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                            QStringLiteral("1280x1024x24")},
-                           QStringLiteral("^(\\d+)\\n"));
+    const Announcer server = privateXvfb();
     xDisplay = server.value();
     const QStringList silent{QStringLiteral("--mode"), QStringLiteral("demand")};
     const QStringList lineRate{QStringLiteral("--mode"), QStringLiteral("interval"),

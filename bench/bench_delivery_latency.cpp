@@ -4,19 +4,16 @@
 // Prints the median, the 99th percentile and the maximum.
 
 #include "BenchProgram.h"
+#include "DeviceListener.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -25,44 +22,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A listening loopback socket on a free port, closed with the object.
-struct Listener {
-    Listener() {
-        fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(fd, 8);
-        socklen_t length = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
-    }
-    ~Listener() { ::close(fd); }
-    int fd = -1;
-    quint16 port = 0;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int records = argc > 1 ? std::atoi(argv[1]) : 1000;
 
-    Listener listener;
+    const DeviceListener listener;
     std::vector<Clock::time_point> sent(static_cast<std::size_t>(records));
     std::vector<Clock::time_point> delivered;
     delivered.reserve(static_cast<std::size_t>(records));
     std::atomic<bool> deviceFailed{false};
 
     std::thread device([&] {
-        // Should the program connect again during start-up, the last connection is the live one.
-        int connection = ::accept(listener.fd, nullptr, nullptr);
-        pollfd another{listener.fd, POLLIN, 0};
-        while (::poll(&another, 1, 500) > 0) {
-            ::close(connection);
-            connection = ::accept(listener.fd, nullptr, nullptr);
-        }
+        const int connection = listener.acceptLast();
         for (int i = 0; i < records; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
             char record[64];

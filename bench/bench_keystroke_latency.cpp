@@ -2,7 +2,9 @@
 // injected into the X display (a private Xvfb; target "*free*", the focused window), over 300
 // records 30 ms apart. Prints the median, the 99th percentile and the maximum. Needs Xvfb.
 
+#include "BenchProcesses.h"
 #include "BenchProgram.h"
+#include "DeviceListener.h"
 #include "platform/PlatformFactory.h"
 
 #include <QCoreApplication>
@@ -12,13 +14,10 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -27,62 +26,27 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A listening loopback socket on a free port, closed with the object.
-struct Listener {
-    Listener() {
-        fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(fd, 8);
-        socklen_t length = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
-    }
-    ~Listener() { ::close(fd); }
-    int fd = -1;
-    quint16 port = 0;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int records = argc > 1 ? std::atoi(argv[1]) : 300;
 
-    QProcess server;
-    server.start(QStringLiteral("Xvfb"),
-                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                  QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                  QStringLiteral("1024x768x24")});
-    QByteArray number;
-    const QDeadlineTimer started(20000);
-    while (!number.contains('\n') && !started.hasExpired() && server.waitForReadyRead(1000)) {
-        number += server.readAllStandardOutput();
-    }
-    if (number.trimmed().isEmpty()) {
+    const Announcer server = privateXvfb();
+    if (server.value().isEmpty()) {
         std::fprintf(stderr, "Xvfb did not start\n");
         return 1;
     }
-    qputenv("DISPLAY", ':' + number.trimmed());
+    qputenv("DISPLAY", ':' + server.value().toUtf8());
 
-    Listener listener;
+    const DeviceListener listener;
     std::vector<Clock::time_point> sent(static_cast<std::size_t>(records));
     std::vector<Clock::time_point> delivered;
     delivered.reserve(static_cast<std::size_t>(records));
     std::atomic<bool> deviceFailed{false};
 
     std::thread device([&] {
-        // The program connects more than once during start-up; the last connection is live.
-        int connection = -1;
-        for (int i = 0; i < 2; ++i) {
-            const int accepted = ::accept(listener.fd, nullptr, nullptr);
-            if (connection >= 0) {
-                ::close(connection);
-            }
-            connection = accepted;
-        }
+        const int connection = listener.acceptLast();
         for (int i = 0; i < records; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
             char record[64];
@@ -125,8 +89,6 @@ int main(int argc, char** argv) {
     // The program goes before the display services it uses, and they before the display itself.
     program.reset();
     platform = PlatformServices{};
-    server.terminate();
-    server.waitForFinished(5000);
 
     if (static_cast<int>(delivered.size()) != records || deviceFailed) {
         std::printf("keystroke latency: %zu of %d records typed\n", delivered.size(), records);

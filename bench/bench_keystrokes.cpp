@@ -4,6 +4,7 @@
 // same text with --delay 0 into the same xterm in the same run, checked the same way. Needs
 // Xvfb, xterm and xdotool.
 
+#include "BenchProcesses.h"
 #include "base/delivery/KeyTokenizer.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Keyboard.h"
@@ -61,21 +62,12 @@ struct Case {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
 
-    QProcess server;
-    server.start(QStringLiteral("Xvfb"),
-                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                  QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                  QStringLiteral("1280x1024x24")});
-    QByteArray number;
-    const QDeadlineTimer started(20000);
-    while (!number.contains('\n') && !started.hasExpired() && server.waitForReadyRead(1000)) {
-        number += server.readAllStandardOutput();
-    }
-    if (number.trimmed().isEmpty()) {
+    const Announcer server = privateXvfb();
+    if (server.value().isEmpty()) {
         std::fprintf(stderr, "bench_keystrokes: Xvfb did not start\n");
         return 1;
     }
-    qputenv("DISPLAY", ':' + number.trimmed());
+    qputenv("DISPLAY", ':' + server.value().toUtf8());
 
     QTemporaryDir dir;
     const QString ready = dir.filePath(QStringLiteral("ready"));
@@ -177,7 +169,5 @@ int main(int argc, char** argv) {
 
     xterm.kill();
     xterm.waitForFinished(5000);
-    server.terminate();
-    server.waitForFinished(5000);
     return status;
 }

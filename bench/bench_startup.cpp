@@ -169,11 +169,7 @@ int main(int argc, char** argv) {
     floor.print("`true`, started the same way");
     headless.print("headless: start to the first value in the text file");
 
-    Announcer server(QStringLiteral("Xvfb"),
-                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                      QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                      QStringLiteral("1280x1024x24")},
-                     QStringLiteral("^(\\d+)\\n"));
+    const Announcer server = privateXvfb();
     if (server.value().isEmpty()) {
         std::printf("window: not measured, Xvfb did not start\n");
         return 0;

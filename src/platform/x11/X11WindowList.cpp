@@ -306,6 +306,17 @@ bool X11WindowList::activate(quint64 id) {
         }
         XSelectInput(display, window, NoEventMask);
         XGetWindowAttributes(display, window, &attributes);
+        // Coming to another workspace, the window manager puts the focus where it likes and only
+        // then takes up the activation; keys typed before that land where it put the focus. It
+        // has done so once it names the window active.
+        const QDeadlineTimer settled(MapWaitMilliseconds);
+        while (!settled.hasExpired()) {
+            const auto active = readProperty(display, root, m_atoms->activeWindow, XA_WINDOW);
+            if (active && windowsOf(*active) == std::vector<Window>{window}) {
+                break;
+            }
+            ::poll(nullptr, 0, 5);
+        }
     }
     if (attributes.map_state == IsViewable) {
         XSetInputFocus(display, window, RevertToParent, CurrentTime);

@@ -17,6 +17,8 @@ PACKAGES=(
   libwayland-dev libxkbcommon-dev
   # workbooks
   libzip-dev libpugixml-dev zlib1g-dev
+  # announcing D-Bus property changes from the calling thread
+  libdbus-1-dev
   # the Debian package and its checks
   dpkg-dev file lintian desktop-file-utils appstream man-db
   # test peers

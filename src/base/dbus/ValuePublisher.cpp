@@ -3,8 +3,6 @@
 #include "base/dbus/BusNames.h"
 #include "base/texts/NumberText.h"
 
-#include <QDBusMessage>
-#include <QStringList>
 #include <QVariantMap>
 
 #include <cmath>
@@ -40,7 +38,8 @@ double roundHalfToEven(double value) {
 
 ValuePublisher::ValuePublisher(const PublishedValues& values, const QDBusConnection& connection,
                                QObject* parent)
-    : QObject(parent), m_values(values), m_connection(connection), m_published(values) {
+    : QObject(parent), m_values(values), m_connection(connection),
+      m_changes(connection, BusNames::ObjectPath), m_published(values) {
     offer();
 }
 
@@ -93,11 +92,11 @@ void ValuePublisher::announce(const QString& interface, const QVariantMap& chang
         return;
     }
     // QtDBus does not announce property changes by itself.
-    QDBusMessage signal =
-        QDBusMessage::createSignal(BusNames::ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                   QStringLiteral("PropertiesChanged"));
-    signal << interface << changed << QStringList();
-    m_connection.send(signal);
+    if (!m_changes.send(interface, changed) && !m_announcementFailed) {
+        m_announcementFailed = true;
+        qWarning("kelvane: a change of the D-Bus properties of %s could not be announced",
+                 qPrintable(interface));
+    }
 }
 
 int ValuePublisher::buttonNumber(const QString& command) {

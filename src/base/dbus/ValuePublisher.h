@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/dbus/PropertiesChangedSender.h"
 #include "base/delivery/PublishedValues.h"
 
 #include <QDBusConnection>
@@ -59,6 +60,9 @@ private:
 
     const PublishedValues& m_values;
     QDBusConnection m_connection;
+    PropertiesChangedSender m_changes;
     PublishedValues m_published;
     bool m_offered = false;
+    // Said once: a bus that refuses one announcement refuses the next hundred.
+    bool m_announcementFailed = false;
 };

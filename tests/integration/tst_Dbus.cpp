@@ -191,8 +191,8 @@ void tst_Dbus::publishedItems() {
     // Nothing changed since the start: no signal. An item is read when asked, not when announced.
     publisher->publishChanges();
     values.value = QStringLiteral("7");
-    values.unit = QStringLiteral("lb");
-    QCOMPARE(readItem(service, "DDEUnit"), QByteArray("(<'lb'>,)"));
+    values.unit = QStringLiteral("µg");
+    QCOMPARE(readItem(service, "DDEUnit"), QByteArray("(<'µg'>,)"));
     publisher->publishChanges();
     publisher->publishChanges();
     // Back to empty is a change too; an execute command announces what changed before it.
@@ -200,7 +200,7 @@ void tst_Dbus::publishedItems() {
     values.record = QStringLiteral("last");
     call(service, "org.kelvane.Dde.Execute", {"0"});
     QTRY_VERIFY_WITH_TIMEOUT(monitor.output().contains("'last'"), WaitMs);
-    QCOMPARE(monitor.changes(), QStringList({announced("{'DDEUnit': <'lb'>, 'DDEValue': <'7'>}"),
+    QCOMPARE(monitor.changes(), QStringList({announced("{'DDEUnit': <'µg'>, 'DDEValue': <'7'>}"),
                                              announced("{'DDEDirect': <'last'>, 'DDESign': <''>}")}));
     // The name goes with the publisher.
     publisher.reset();

@@ -2,13 +2,11 @@
 
 #include <dbus/dbus.h>
 
-#include <memory>
+void PropertiesChangedSender::MessageRelease::operator()(DBusMessage* message) const {
+    dbus_message_unref(message);
+}
 
 namespace {
-
-struct MessageRelease {
-    void operator()(DBusMessage* message) const { dbus_message_unref(message); }
-};
 
 bool appendText(DBusMessageIter* iter, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
@@ -84,15 +82,20 @@ bool appendArguments(DBusMessage* message, const QString& interface, const QVari
 } // namespace
 
 PropertiesChangedSender::PropertiesChangedSender(const QDBusConnection& connection, const QString& objectPath)
-    : m_connection(connection), m_objectPath(objectPath.toUtf8()) {}
+    : m_connection(connection),
+      m_header(dbus_message_new_signal(objectPath.toUtf8().constData(), "org.freedesktop.DBus.Properties",
+                                       "PropertiesChanged")) {}
+
+PropertiesChangedSender::~PropertiesChangedSender() = default;
 
 bool PropertiesChangedSender::send(const QString& interface, const QVariantMap& changed) const {
-    if (!m_connection.isConnected()) {
+    // Null once QtDBus has let go of a lost bus; a connection that is closed drops the message.
+    auto* connection = static_cast<DBusConnection*>(m_connection.internalPointer());
+    if (!connection || !m_header) {
         return false;
     }
-    auto* connection = static_cast<DBusConnection*>(m_connection.internalPointer());
-    const std::unique_ptr<DBusMessage, MessageRelease> message(dbus_message_new_signal(
-        m_objectPath.constData(), "org.freedesktop.DBus.Properties", "PropertiesChanged"));
-    return connection && message && appendArguments(message.get(), interface, changed) &&
+    // A copy of the header made once: a new signal checks its path and names every time.
+    const std::unique_ptr<DBusMessage, MessageRelease> message(dbus_message_copy(m_header.get()));
+    return message && appendArguments(message.get(), interface, changed) &&
            dbus_connection_send(connection, message.get(), nullptr);
 }

@@ -91,6 +91,7 @@ private Q_SLOTS:
     void execute_data();
     void execute();
     void publishedItems();
+    void announcementsOutlastAStalledBus();
     void commandClient_data();
     void commandClient();
     void programOnTheBus_data();
@@ -206,6 +207,35 @@ void tst_Dbus::publishedItems() {
     publisher.reset();
     QVERIFY(call(service, "org.freedesktop.DBus.Properties.Get", {"org.kelvane.Dde", "DDEUnit"})
                 .error.contains("org.freedesktop.DBus.Error.ServiceUnknown"));
+}
+
+// Announcements made while the bus daemon reads nothing fill the socket and wait in the
+// connection's queue; all of them reach a listener once the daemon goes on, in order, and the
+// queue is written without help from the next announcement.
+void tst_Dbus::announcementsOutlastAStalledBus() {
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("QSocketNotifier")));
+    PublishedValues values;
+    ValuePublisher publisher(values);
+    Monitor monitor(BusNames::serviceName());
+    QTRY_VERIFY_WITH_TIMEOUT(monitor.output().contains("is owned by"), WaitMs);
+    // About 2 MB of announcements: ten times what a socket holds.
+    constexpr int Count = 2000;
+    const QString padding(1000, u'x');
+    m_bus.pause();
+    for (int n = 1; n <= Count; ++n) {
+        values.record = QString::number(n) + padding;
+        publisher.publishChanges();
+    }
+    m_bus.resume();
+    const QByteArray last = "'" + QByteArray::number(Count) + padding.toLatin1() + "'";
+    QTRY_VERIFY_WITH_TIMEOUT(monitor.output().contains(last), WaitMs);
+    QList<int> seen;
+    for (const QString& line : monitor.changes()) {
+        seen.append(line.section(u"'DDEDirect': <'"_s, 1).section(u'x', 0, 0).toInt());
+    }
+    QList<int> expected(Count);
+    std::iota(expected.begin(), expected.end(), 1);
+    QCOMPARE(seen, expected);
 }
 
 void tst_Dbus::commandClient_data() {

@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <csignal>
+
 namespace {
 
 // Only for a program that hangs: a test should fail rather than wait for ever.
@@ -47,6 +49,14 @@ bool PrivateBus::start() {
 
 void PrivateBus::makeCurrent() const {
     qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toLocal8Bit());
+}
+
+void PrivateBus::pause() {
+    ::kill(static_cast<pid_t>(m_daemon.processId()), SIGSTOP);
+}
+
+void PrivateBus::resume() {
+    ::kill(static_cast<pid_t>(m_daemon.processId()), SIGCONT);
 }
 
 PrivateBus::Result PrivateBus::run(const QString& program, const QStringList& arguments) {

@@ -16,6 +16,9 @@ public:
     bool start();
     QString address() const { return m_address; }
     void makeCurrent() const;
+    // Stops the daemon and lets it go on, as a bus too busy to read for a while.
+    void pause();
+    void resume();
 
     struct Result {
         bool finished = false;

@@ -1,6 +1,7 @@
 #include "base/dbus/PropertiesChangedSender.h"
 
 #include <dbus/dbus.h>
+#include <poll.h>
 
 void PropertiesChangedSender::MessageRelease::operator()(DBusMessage* message) const {
     dbus_message_unref(message);
@@ -88,14 +89,56 @@ PropertiesChangedSender::PropertiesChangedSender(const QDBusConnection& connecti
 
 PropertiesChangedSender::~PropertiesChangedSender() = default;
 
-bool PropertiesChangedSender::send(const QString& interface, const QVariantMap& changed) const {
-    // Null once QtDBus has let go of a lost bus; a connection that is closed drops the message.
-    auto* connection = static_cast<DBusConnection*>(m_connection.internalPointer());
-    if (!connection || !m_header) {
+DBusConnection* PropertiesChangedSender::connection() const {
+    // Null once QtDBus has let go of a lost bus; a connection that is closed drops what it gets.
+    return static_cast<DBusConnection*>(m_connection.internalPointer());
+}
+
+bool PropertiesChangedSender::send(const QString& interface, const QVariantMap& changed) {
+    if (!connection() || !m_header) {
         return false;
     }
     // A copy of the header made once: a new signal checks its path and names every time.
-    const std::unique_ptr<DBusMessage, MessageRelease> message(dbus_message_copy(m_header.get()));
-    return message && appendArguments(message.get(), interface, changed) &&
-           dbus_connection_send(connection, message.get(), nullptr);
+    Message message(dbus_message_copy(m_header.get()));
+    if (!message || !appendArguments(message.get(), interface, changed)) {
+        return false;
+    }
+    m_waiting.push_back(std::move(message));
+    writeWaiting();
+    return true;
+}
+
+void PropertiesChangedSender::writeWaiting() {
+    DBusConnection* const bus = connection();
+    int socket = -1;
+    if (!bus || !dbus_connection_get_unix_fd(bus, &socket)) {
+        // The bus is gone, and what waited for it with it.
+        m_waiting.clear();
+        m_writable.reset();
+        return;
+    }
+    // A socket that polls writable has three quarters of its buffer free, far more than an
+    // announcement, so libdbus writes it whole and leaves QtDBus's watch alone.
+    const auto hasRoom = [socket] {
+        pollfd state{socket, POLLOUT, 0};
+        return ::poll(&state, 1, 0) == 1 && (state.revents & POLLOUT) != 0;
+    };
+    while (!m_waiting.empty() && hasRoom()) {
+        dbus_connection_send(bus, m_waiting.front().get(), nullptr);
+        m_waiting.pop_front();
+    }
+    // libdbus also keeps a message when QtDBus's thread is reading from the socket just then;
+    // nobody would write it before the next announcement. The flush reads what has arrived as
+    // well, and QtDBus is told to dispatch that in its own thread.
+    if (m_waiting.empty() && dbus_connection_has_messages_to_send(bus) && hasRoom()) {
+        dbus_connection_flush(bus);
+    }
+    const bool wait = !m_waiting.empty();
+    if (wait && !m_writable) {
+        m_writable.emplace(socket, QSocketNotifier::Write);
+        QObject::connect(&*m_writable, &QSocketNotifier::activated, &*m_writable, [this] { writeWaiting(); });
+    }
+    if (m_writable) {
+        m_writable->setEnabled(wait);
+    }
 }

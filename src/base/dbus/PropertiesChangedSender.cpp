@@ -15,40 +15,38 @@ bool appendText(DBusMessageIter* iter, const QString& text) {
     return dbus_message_iter_append_basic(iter, DBUS_TYPE_STRING, &data);
 }
 
-bool appendVariant(DBusMessageIter* iter, const QVariant& value) {
-    const char* signature = nullptr;
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        signature = DBUS_TYPE_STRING_AS_STRING;
-        break;
-    case QMetaType::Double:
-        signature = DBUS_TYPE_DOUBLE_AS_STRING;
-        break;
-    case QMetaType::LongLong:
-        signature = DBUS_TYPE_INT64_AS_STRING;
-        break;
-    default:
-        return false;
-    }
+// One value of a basic D-Bus type, wrapped in a variant.
+bool appendInVariant(DBusMessageIter* iter, int type, const void* value) {
+    const char signature[] = {static_cast<char>(type), '\0'};
     DBusMessageIter variant;
     if (!dbus_message_iter_open_container(iter, DBUS_TYPE_VARIANT, signature, &variant)) {
         return false;
     }
-    bool appended = false;
-    if (value.typeId() == QMetaType::QString) {
-        appended = appendText(&variant, value.toString());
-    } else if (value.typeId() == QMetaType::Double) {
-        const double number = value.toDouble();
-        appended = dbus_message_iter_append_basic(&variant, DBUS_TYPE_DOUBLE, &number);
-    } else {
-        const dbus_int64_t number = value.toLongLong();
-        appended = dbus_message_iter_append_basic(&variant, DBUS_TYPE_INT64, &number);
-    }
-    if (!appended) {
+    if (!dbus_message_iter_append_basic(&variant, type, value)) {
         dbus_message_iter_abandon_container(iter, &variant);
         return false;
     }
     return dbus_message_iter_close_container(iter, &variant);
+}
+
+bool appendVariant(DBusMessageIter* iter, const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        const QByteArray utf8 = value.toString().toUtf8();
+        const char* data = utf8.constData();
+        return appendInVariant(iter, DBUS_TYPE_STRING, &data);
+    }
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        return appendInVariant(iter, DBUS_TYPE_DOUBLE, &number);
+    }
+    case QMetaType::LongLong: {
+        const dbus_int64_t number = value.toLongLong();
+        return appendInVariant(iter, DBUS_TYPE_INT64, &number);
+    }
+    default:
+        return false;
+    }
 }
 
 // The arguments (s interface, a{sv} changed, as invalidated); nothing is ever invalidated.

@@ -69,6 +69,8 @@ private:
     bool openTerminal(const QString& title, const QString& file);
 
     std::unique_ptr<SwaySession> m_sway;
+    std::shared_ptr<WaylandConnection> m_seatConnection;
+    std::unique_ptr<WaylandKeyboard> m_seatKeyboard;
     QByteArray m_previousDisplay;
 };
 
@@ -81,9 +83,18 @@ void tst_Wayland::initTestCase() {
     m_previousDisplay = qgetenv("DISPLAY");
     qunsetenv("DISPLAY");
     qputenv("WAYLAND_DISPLAY", QFile::encodeName(m_sway->socket()));
+    // The seat of a desktop has a keyboard before any window opens, and every terminal binds it at
+    // start. Without one the seat gains a keyboard only with a row's own, and a terminal that has
+    // not yet bound it when the first keys arrive never sees them.
+    m_seatConnection = WaylandConnection::open();
+    QVERIFY(m_seatConnection);
+    m_seatKeyboard = WaylandKeyboard::create(m_seatConnection, WaylandKeymap::fromNames("us"));
+    QVERIFY(m_seatKeyboard);
 }
 
 void tst_Wayland::cleanupTestCase() {
+    m_seatKeyboard.reset();
+    m_seatConnection.reset();
     m_sway.reset();
     qunsetenv("WAYLAND_DISPLAY");
     if (!m_previousDisplay.isEmpty()) {

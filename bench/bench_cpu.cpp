@@ -6,10 +6,9 @@
 // does for a user, `kelvane --headless` in a program directory of its own, and the simulator as
 // another process (PostgreSQL as its own server), so only Kelvane's own time is counted, read
 // from /proc. Kelvane runs with a private D-Bus session bus, as on a desktop, where it publishes
-// every value; the text file is also measured without one. Each line also says how many of the
-// records sent while it ran were taken: the cycle must take at least every second one.
-// Arguments: the seconds per target (default 20), and optionally a word that the lines to run
-// must contain ("SQLite").
+// every value; the text file, the workbook and SQLite are also measured without one. Each line also says how
+// many of the records sent while it ran were taken: the cycle must take at least every second one. Arguments:
+// the seconds per target (default 20), and optionally a word that the lines to run must contain ("SQLite").
 
 #include "BenchProcesses.h"
 #include "BenchProgram.h"
@@ -303,38 +302,39 @@ int main(int argc, char** argv) {
             Session::Window);
     measureSocat(simulator, lineRate, seconds);
     measure(simulator, lineRate, "serial line into a text file", text, seconds, Link::Serial);
-    measure(
-        simulator, lineRate, "streaming into a workbook",
-        {"workbook", "Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n" + fields,
-         [](const QString& folder) {
-             return run(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral("-c"),
-                         QStringLiteral("import openpyxl, sys\nwb = openpyxl.Workbook(); wb.active.title = "
-                                        "'Tabelle1'\nwb.active['A1'] = 'Wert'\nwb.save(sys.argv[1])"),
-                         QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
-         },
-         [](const QString& folder) {
-             return countBy(QStringLiteral("/usr/bin/python3"),
-                            {QStringLiteral("-c"),
-                             QStringLiteral("import openpyxl, sys\n"
-                                            "ws = openpyxl.load_workbook(sys.argv[1])['Tabelle1']\n"
-                                            "print(sum(1 for r in ws.iter_rows(min_row=2, values_only=True)"
-                                            " if r[0] == 123.45 and r[1] == 'g'))"),
-                             QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
-         }},
-        seconds);
-    measure(simulator, lineRate, "streaming into SQLite",
-            {"SQLite", "Anwendung=Access-Datenbank\nAccessTable=w\nAccessFile=lab.db\n" + fields,
-             [&sqlite](const QString& folder) {
-                 return run(sqlite, {QDir(folder).filePath(QStringLiteral("lab.db")),
-                                     QStringLiteral("CREATE TABLE w (value REAL, unit TEXT);")});
-             },
-             [&sqlite](const QString& folder) {
-                 return countBy(
-                     sqlite, {QDir(folder).filePath(QStringLiteral("lab.db")),
-                              QStringLiteral("SELECT count(*) FROM w WHERE value = 123.45 AND unit = 'g';")});
-             }},
-            seconds);
+    const Target workbook{
+        "workbook", "Anwendung=Excel-Datei\nExcelFile=lab.xlsx\n" + fields,
+        [](const QString& folder) {
+            return run(QStringLiteral("/usr/bin/python3"),
+                       {QStringLiteral("-c"),
+                        QStringLiteral("import openpyxl, sys\nwb = openpyxl.Workbook(); wb.active.title = "
+                                       "'Tabelle1'\nwb.active['A1'] = 'Wert'\nwb.save(sys.argv[1])"),
+                        QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
+        },
+        [](const QString& folder) {
+            return countBy(QStringLiteral("/usr/bin/python3"),
+                           {QStringLiteral("-c"),
+                            QStringLiteral("import openpyxl, sys\n"
+                                           "ws = openpyxl.load_workbook(sys.argv[1])['Tabelle1']\n"
+                                           "print(sum(1 for r in ws.iter_rows(min_row=2, values_only=True)"
+                                           " if r[0] == 123.45 and r[1] == 'g'))"),
+                            QDir(folder).filePath(QStringLiteral("lab.xlsx"))});
+        }};
+    const Target database{
+        "SQLite", "Anwendung=Access-Datenbank\nAccessTable=w\nAccessFile=lab.db\n" + fields,
+        [&sqlite](const QString& folder) {
+            return run(sqlite, {QDir(folder).filePath(QStringLiteral("lab.db")),
+                                QStringLiteral("CREATE TABLE w (value REAL, unit TEXT);")});
+        },
+        [&sqlite](const QString& folder) {
+            return countBy(sqlite,
+                           {QDir(folder).filePath(QStringLiteral("lab.db")),
+                            QStringLiteral("SELECT count(*) FROM w WHERE value = 123.45 AND unit = 'g';")});
+        }};
+    measure(simulator, lineRate, "streaming into a workbook", workbook, seconds);
+    measure(simulator, lineRate, "workbook, no session bus", workbook, seconds, Link::Tcp, Bus::None);
+    measure(simulator, lineRate, "streaming into SQLite", database, seconds);
+    measure(simulator, lineRate, "SQLite, no session bus", database, seconds, Link::Tcp, Bus::None);
 #ifdef KELVANE_BENCH_POSTGRES
     if (!QStringLiteral("streaming into PostgreSQL").contains(onlyMatching)) {
         return 0;
